@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: the default
+# build, the sanitizer build, and a bounded fuzz run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+passed=0
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+for preset in default asan; do
+  echo "== $preset build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j "$jobs" | tee "$summary"
+  count=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$summary")
+  passed=$((passed + ${count:-0}))
+done
+
+# Extra checks of other parts (packaging and the like) hook in here.
+for check in tools/checks/*.sh; do
+  [ -e "$check" ] || continue
+  echo "== $(basename "$check" .sh)"
+  bash "$check"
+  passed=$((passed + 1))
+done
+
+echo "== fuzz (${FUZZ_SECONDS:-30} s)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+findings=$(mktemp -d)
+trap 'rm -rf "$findings" "$summary"' EXIT
+build/fuzz/fuzz/fuzz_cipher -max_total_time="${FUZZ_SECONDS:-30}" -max_len=4096 \
+  -rss_limit_mb=2048 -print_final_stats=1 "$findings" fuzz/corpus
+passed=$((passed + 1))
+
+echo "$passed passed, 0 failed"
