@@ -18,7 +18,7 @@ volatile sig_atomic_t echoOffFd = -1;
 termios savedSettings;
 
 void RestoreEchoAndDie(int signal) {
-  if (echoOffFd >= 0) tcsetattr(echoOffFd, TCSAFLUSH, &savedSettings);
+  if (echoOffFd >= 0) tcsetattr(echoOffFd, TCSANOW, &savedSettings);
   ::signal(signal, SIG_DFL);
   raise(signal);
 }
@@ -39,7 +39,7 @@ class EchoOff {
     tcsetattr(fd, TCSAFLUSH, &quiet);
   }
   ~EchoOff() {
-    tcsetattr(fd_, TCSAFLUSH, &savedSettings);
+    tcsetattr(fd_, TCSANOW, &savedSettings);
     echoOffFd = -1;
     for (std::size_t i = 0; i < kSignalsThatEnd.size(); ++i) {
       sigaction(kSignalsThatEnd[i], &previous_[i], nullptr);
@@ -74,9 +74,11 @@ TerminalKey ReadKeyFromTerminal(std::string_view prompt) {
     close(fd);
     return NoTerminal{};
   }
-  WriteAll(STDERR_FILENO, prompt);
+  // Echo goes off before the prompt shows, so nothing typed after the
+  // prompt can be echoed; what was typed ahead of it is discarded.
   TerminalKey key = [&] {
     EchoOff quiet(fd);
+    WriteAll(STDERR_FILENO, prompt);
     return ReadLine(fd);
   }();
   // The Enter that ended the key was not echoed.
