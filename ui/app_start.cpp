@@ -1,0 +1,81 @@
+#include "ui/app_start.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPointer>
+#include <QScreen>
+#include <QWindow>
+#include <exception>
+#include <string>
+
+#include "ui/event_pump.h"
+#include "ui/exit_handlers.h"
+#include "ui/fatal_error.h"
+#include "ui/main_window.h"
+#include "ui/qt_messages.h"
+#include "ui/qt_translation.h"
+
+namespace ui {
+namespace {
+
+// An exception that nothing caught would abort with a core dump; it ends in
+// the fatal error box instead.
+[[noreturn]] void ReportUncaughtException() {
+  std::string message = "未处理的异常";
+  try {
+    if (const std::exception_ptr current = std::current_exception())
+      std::rethrow_exception(current);
+  } catch (const std::exception& exception) {
+    message += "：";
+    message += exception.what();
+  } catch (...) {
+  }
+  ReportFatalError(message);
+}
+
+MainWindow* CreateAndShowWindow(const StartupHooks& hooks) {
+  MainWindow* window = hooks.createWindow ? hooks.createWindow() : new MainWindow;
+  if (window == nullptr) return nullptr;
+  window->SetDeleteWhenClosed(true);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    window->move(MainWindow::CentredFramePosition(screen->geometry()));
+  }
+  window->showNormal();
+  window->activateWindow();
+  if (window->windowHandle() == nullptr || window->windowHandle()->handle() == nullptr) {
+    delete window;
+    return nullptr;
+  }
+  return window;
+}
+
+}  // namespace
+
+int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks) {
+  ReserveMemoryForFatalError();
+  std::set_terminate(ReportUncaughtException);
+
+  BeginQtStartupWatch();
+  QApplication application(argc, argv);
+  EndQtStartupWatch();
+  // The program ends when its window is closed, through the quit request.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/textcrypt.png")));
+  LoadQtChineseTranslation(application);
+
+  RegisterExitHandler(ReleaseLastBuffers);
+
+  const QPointer<MainWindow> window = CreateAndShowWindow(hooks);
+  if (window == nullptr) ReportFatalError("载入启动窗口失败");
+  if (hooks.afterShown) hooks.afterShown(*window);
+
+  eventLoopStarted = true;
+  int exitCode = 0;
+  if (window != nullptr) exitCode = RunEventLoop();
+
+  delete window.data();  // normally gone already; no handler runs any more
+  RunExitHandlers();
+  return exitCode;
+}
+
+}  // namespace ui

@@ -1,0 +1,43 @@
+// The event loop, the quit request and the pump that lets a long decode
+// handle pending input.
+#pragma once
+
+#include <chrono>
+
+namespace ui {
+
+// Set once, just before the event loop starts; never reset. The quit
+// request is raised only while it is true.
+extern bool eventLoopStarted;
+
+// Asks the event loop to end with the code. It waits behind the events
+// already queued, and no pump call ever takes it. Ignored until the event
+// loop has started; a second request changes nothing.
+void RaiseQuitRequest(int exitCode);
+bool QuitRequestPending();
+
+// Runs until it takes the quit request; returns the request's exit code.
+int RunEventLoop();
+
+namespace pump_detail {
+inline constexpr int kCallsPerClockCheck = 256;
+inline int callsUntilClockCheck = 1;
+void LookIfDue();
+}  // namespace pump_detail
+
+// Handles every pending event, also those that arrive while it runs, and
+// returns without waiting. The decoder calls it once per group, so the
+// toolkit is asked only when enough time has passed since the last look:
+// counting calls is nearly free, reading the clock less so, and asking the
+// toolkit costs microseconds. Once the quit request is pending it returns
+// at once and leaves the request for the event loop.
+inline void PumpPendingEvents() {
+  if (--pump_detail::callsUntilClockCheck > 0) return;
+  pump_detail::LookIfDue();
+}
+
+// How long the pump lets pass between two looks at the toolkit; long enough
+// to cost nothing, short enough that input during a decode feels immediate.
+void SetPumpLookInterval(std::chrono::microseconds interval);
+
+}  // namespace ui

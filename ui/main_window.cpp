@@ -1,0 +1,192 @@
+#include "ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextOption>
+#include <limits>
+
+#include "ui/event_pump.h"
+#include "ui/selection_hider.h"
+
+namespace ui {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Black on white whatever the desktop theme, as the window was drawn.
+void PaintBlackOnWhite(QWidget& box) {
+  QPalette palette = box.palette();
+  palette.setColor(QPalette::Base, Qt::white);
+  palette.setColor(QPalette::Text, Qt::black);
+  box.setPalette(palette);
+}
+
+void SetUpMultiLineBox(QPlainTextEdit& box, QTextOption::WrapMode wrap, const QString& name) {
+  box.setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  box.setWordWrapMode(wrap);
+  box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  box.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  box.setTabChangesFocus(true);
+  box.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  box.setFocusPolicy(Qt::StrongFocus);
+  box.setAccessibleName(name);
+  PaintBlackOnWhite(box);
+  InstallSelectionHider(box);
+}
+
+}  // namespace
+
+MainWindow::MainWindow()
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("MainWindow"));
+  setWindowTitle(FromUtf8(WindowTitle));
+  setWindowIcon(QIcon(QStringLiteral(":/textcrypt.png")));
+  setFixedSize(kClientWidth, kClientHeight);
+  // The button face fills the window, as it fills a dialog.
+  setBackgroundRole(QPalette::Button);
+  setAutoFillBackground(true);
+
+  CreateControls();
+  PlaceControls();
+  WireSignals();
+  编辑框1->setFocus(Qt::OtherFocusReason);
+}
+
+MainWindow::~MainWindow() = default;
+
+QPoint MainWindow::CentredFramePosition(const QRect& screenGeometry) {
+  // C++ integer division truncates toward zero, as the formula asks.
+  return screenGeometry.topLeft() + QPoint((screenGeometry.width() - kOuterWidth) / 2,
+                                           (screenGeometry.height() - kOuterHeight) / 2);
+}
+
+void MainWindow::CreateControls() {
+  // Children stack in the order they are made, the first at the bottom:
+  // from the bottom 编辑框1, 编辑框2, 按钮1, 按钮2, 标签1, 标签2, 编辑框3, 标签3,
+  // then the two clear buttons above their labels, and 按钮5 on top.
+  auto makeButton = [this](const char* name, const char* caption) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), this);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setAccessibleName(button->text());
+    return button;
+  };
+  auto makeLabel = [this](const char* name, const char* caption) {
+    auto* label = new QLabel(QString::fromUtf8(caption), this);
+    label->setObjectName(QString::fromUtf8(name));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setWordWrap(false);
+    label->setFrameShape(QFrame::NoFrame);
+    label->setTextFormat(Qt::PlainText);
+    label->setBackgroundRole(QPalette::Button);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(palette);
+    label->setAccessibleName(label->text());
+    return label;
+  };
+
+  编辑框1 = new QPlainTextEdit(this);
+  编辑框1->setObjectName(QStringLiteral("编辑框1"));
+  // Plaintext reads best broken at word boundaries; a word wider than the
+  // box still breaks, so there is never a horizontal scroll.
+  SetUpMultiLineBox(*编辑框1, QTextOption::WrapAtWordBoundaryOrAnywhere, QStringLiteral("文本"));
+
+  编辑框2 = new QPlainTextEdit(this);
+  编辑框2->setObjectName(QStringLiteral("编辑框2"));
+  // Ciphertexts are Base64 without spaces: looking for word boundaries in a
+  // megabyte without one takes Qt tens of seconds, breaking anywhere does not.
+  SetUpMultiLineBox(*编辑框2, QTextOption::WrapAnywhere, QStringLiteral("加密文本"));
+
+  按钮1 = makeButton("按钮1", "加密");
+  按钮2 = makeButton("按钮2", "解密");
+  标签1 = makeLabel("标签1", "加密文本：");
+  标签2 = makeLabel("标签2", "文本：");
+
+  编辑框3 = new QLineEdit(this);
+  编辑框3->setObjectName(QStringLiteral("编辑框3"));
+  编辑框3->setEchoMode(QLineEdit::Normal);  // the key is shown in clear
+  编辑框3->setMaxLength(std::numeric_limits<int>::max());
+  编辑框3->setFrame(true);
+  编辑框3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  编辑框3->setFocusPolicy(Qt::StrongFocus);
+  编辑框3->setAccessibleName(QStringLiteral("加密/解密密钥"));
+  PaintBlackOnWhite(*编辑框3);
+  InstallSelectionHider(*编辑框3);
+
+  标签3 = makeLabel("标签3", "加密/解密密钥：");
+  按钮3 = makeButton("按钮3", "清除内容");
+  按钮4 = makeButton("按钮4", "清除内容");
+  按钮5 = makeButton("按钮5", "帮助/用法");
+
+  tabOrder_ = {编辑框1, 编辑框2, 按钮1, 按钮2, 编辑框3, 按钮3, 按钮4, 按钮5};
+  for (std::size_t i = 0; i + 1 < tabOrder_.size(); ++i) {
+    setTabOrder(tabOrder_[i], tabOrder_[i + 1]);
+  }
+  // Every key for a control passes the window first.
+  for (QWidget* control : tabOrder_) control->installEventFilter(this);
+}
+
+void MainWindow::PlaceControls() {
+  标签2->setGeometry(16, 0, 168, 24);
+  按钮3->setGeometry(88, 0, 72, 24);
+  按钮5->setGeometry(880, 0, 72, 24);
+  编辑框1->setGeometry(16, 24, 936, 232);
+  标签3->setGeometry(184, 264, 96, 24);
+  编辑框3->setGeometry(280, 264, 296, 24);
+  按钮1->setGeometry(592, 264, 176, 24);
+  按钮2->setGeometry(776, 264, 176, 24);
+  标签1->setGeometry(16, 272, 160, 24);
+  按钮4->setGeometry(88, 272, 72, 24);
+  编辑框2->setGeometry(16, 296, 936, 240);
+}
+
+// Every signal the window listens to, in one place.
+void MainWindow::WireSignals() {
+  connect(按钮1, &QPushButton::clicked, this, &MainWindow::OnEncryptClicked);
+  connect(按钮2, &QPushButton::clicked, this, &MainWindow::OnDecryptClicked);
+  connect(按钮3, &QPushButton::clicked, this, &MainWindow::OnClearPlaintextClicked);
+  connect(按钮4, &QPushButton::clicked, this, &MainWindow::OnClearCiphertextClicked);
+  connect(按钮5, &QPushButton::clicked, this, &MainWindow::OnHelpClicked);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Never refused, never asked about. Qt cannot delete a widget while one of
+  // its handlers is on the stack (a close during a decode's pump), so the
+  // window disappears now, stops touching its controls, and is deleted once
+  // the last running handler has returned.
+  event->accept();
+  if (gone_) return;
+  gone_ = true;
+  hide();
+  RaiseQuitRequest(0);
+  DeleteIfDone();
+}
+
+void MainWindow::DeleteIfDone() {
+  if (!gone_ || runningHandlers_ > 0 || !deleteWhenClosed_ || deletionScheduled_) return;
+  deletionScheduled_ = true;
+  deleteLater();
+}
+
+MainWindow::HandlerScope::HandlerScope(MainWindow& window) : window_(window) {
+  ++window_.runningHandlers_;
+}
+
+MainWindow::HandlerScope::~HandlerScope() {
+  --window_.runningHandlers_;
+  window_.DeleteIfDone();
+}
+
+}  // namespace ui
