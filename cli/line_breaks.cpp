@@ -1,23 +1,37 @@
 #include "cli/line_breaks.h"
 
 namespace cli {
+namespace {
 
-std::string LineBreaksToCrLf(std::string_view text) {
+constexpr std::string_view kLineSeparator = "\u2028";
+constexpr std::string_view kParagraphSeparator = "\u2029";
+
+}  // namespace
+
+std::string LineBreaksToCrLf(std::string_view utf8) {
   std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
+  out.reserve(utf8.size() + utf8.size() / 16);
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const std::string_view rest = utf8.substr(i);
+    if (rest.starts_with("\r\n")) {
+      ++i;
+    } else if (rest.starts_with(kLineSeparator) || rest.starts_with(kParagraphSeparator)) {
+      i += kLineSeparator.size() - 1;
+    } else if (utf8[i] != '\n' && utf8[i] != '\r') {
+      out += utf8[i];
+      continue;
+    }
+    out += "\r\n";
   }
   return out;
 }
 
-std::string CrLfToLf(std::string_view text) {
+std::string CrLfToLf(std::string_view utf8) {
   std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+    out += utf8[i];
   }
   return out;
 }

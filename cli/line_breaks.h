@@ -1,6 +1,6 @@
-// Line breaks as the window's boxes hold them (CR LF) and as files on this
-// system hold them (LF). Both work on bytes of an ASCII-compatible encoding
-// in which CR and LF never occur inside another character, as in GB18030.
+// Line breaks as the window's boxes hand them to the cipher (CR LF) and as
+// files on this system hold them (LF). Both work on UTF-8, where none of the
+// bytes they look at can occur inside another character.
 #pragma once
 
 #include <string>
@@ -8,10 +8,11 @@
 
 namespace cli {
 
-// Every LF that does not already follow a CR becomes CR LF; a lone CR stays.
-std::string LineBreaksToCrLf(std::string_view text);
+// Each line break the window recognises (LF, CR LF, a lone CR, U+2028 LINE
+// SEPARATOR, U+2029 PARAGRAPH SEPARATOR) becomes CR LF.
+std::string LineBreaksToCrLf(std::string_view utf8);
 
 // Every CR LF becomes LF; a lone CR or LF stays.
-std::string CrLfToLf(std::string_view text);
+std::string CrLfToLf(std::string_view utf8);
 
 }  // namespace cli

@@ -98,7 +98,7 @@ TEST_F(CliProgram, KeyFileLosesOneTrailingLineBreakOnly) {
 
 TEST_F(CliProgram, RoundTripGivesTheTextBack) {
   const std::string texts[] = {
-      kMixedText, "你好，世界！\n第二行", "a", "ab", "abc", "tab\tand a lone\rCR", "\n", "",
+      kMixedText, "你好，世界！\n第二行", "a", "ab", "abc", "tab\tand\fform feed", "\n", "",
   };
   for (const std::string& text : texts) {
     SCOPED_TRACE(text);
@@ -109,10 +109,11 @@ TEST_F(CliProgram, RoundTripGivesTheTextBack) {
     EXPECT_EQ(decrypted.out, text);
     EXPECT_EQ(decrypted.err, "");
   }
-  // A text with Windows line breaks comes back with this system's.
-  Finished crlf = WithKey("encrypt", "k", "one\r\ntwo");
-  EXPECT_EQ(crlf.out, WithKey("encrypt", "k", "one\ntwo").out);
-  EXPECT_EQ(WithKey("decrypt", "k", crlf.out).out, "one\ntwo");
+  // Line breaks of other systems are line breaks as in the window, and come
+  // back as this system's.
+  Finished mixed = WithKey("encrypt", "k", "one\r\ntwo\rthree\u2028four");
+  EXPECT_EQ(mixed.out, WithKey("encrypt", "k", "one\ntwo\nthree\nfour").out);
+  EXPECT_EQ(WithKey("decrypt", "k", mixed.out).out, "one\ntwo\nthree\nfour");
 }
 
 TEST_F(CliProgram, WrappedCiphertextDecrypts) {

@@ -24,10 +24,11 @@ TEST(LineBreaks, LfBecomesCrLfAndBack) {
   }
 }
 
-TEST(LineBreaks, ExistingCrLfIsNotDoubledAndLoneCrStays) {
-  EXPECT_EQ(LineBreaksToCrLf("a\r\nb\nc"), "a\r\nb\r\nc");
-  EXPECT_EQ(LineBreaksToCrLf("a\rb\r"), "a\rb\r");
-  EXPECT_EQ(LineBreaksToCrLf("\r\r\n"), "\r\r\n");
+TEST(LineBreaks, EveryKindOfLineBreakBecomesOneCrLf) {
+  EXPECT_EQ(LineBreaksToCrLf("a\r\nb\nc"), "a\r\nb\r\nc");  // never doubled
+  EXPECT_EQ(LineBreaksToCrLf("a\rb\r"), "a\r\nb\r\n");
+  EXPECT_EQ(LineBreaksToCrLf("\r\r\n\n\r"), "\r\n\r\n\r\n\r\n");
+  EXPECT_EQ(LineBreaksToCrLf("行\u2028段\u2029"), "行\r\n段\r\n");
   EXPECT_EQ(CrLfToLf("a\rb\n\r"), "a\rb\n\r");
   EXPECT_EQ(CrLfToLf("\r\r\n"), "\r\n");
 }
