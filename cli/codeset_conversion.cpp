@@ -71,6 +71,7 @@ bool IsDigit(std::uint8_t b) {
 
 // How many bytes one U+FFFD stands for when decoding fails at `at`: the
 // bytes that belong to the broken sequence, never a following ASCII byte.
+// At the end of the input only the lead byte goes.
 std::size_t MalformedLength(std::string_view bytes, std::size_t at) {
   const std::size_t left = bytes.size() - at;
   if (!IsLead(ByteAt(bytes, at)) || left < 2) return 1;
@@ -121,8 +122,9 @@ std::string DecodeGb18030Lenient(std::string_view bytes) {
     const auto [stop, failure] = cd.Convert(bytes, at, out);
     if (failure == 0) break;
     out += kReplacementCharacter;
-    // A sequence cut off by the end of the input is one broken character.
-    at = failure == EINVAL ? bytes.size() : stop + MalformedLength(bytes, stop);
+    // A sequence cut off by the end of the input loses its lead byte only,
+    // as the window shows it: the bytes after the lead are decoded again.
+    at = stop + MalformedLength(bytes, stop);
     cd.Reset(out);
   }
   return out;

@@ -31,7 +31,8 @@ ConversionResult ConvertStrict(std::string_view input, const std::string& fromCo
 
 // GB18030 to UTF-8 that never fails: each sequence that is not valid GB18030
 // becomes U+FFFD. Malformed sequences are cut the way the Encoding Standard's
-// gb18030 decoder cuts them, so an ASCII byte after a bad lead byte survives.
+// gb18030 decoder (and the window's ICU decoder) cuts them, so an ASCII byte
+// after a bad lead byte survives.
 std::string DecodeGb18030Lenient(std::string_view bytes);
 
 bool IsUtf8Codeset(std::string_view codeset);

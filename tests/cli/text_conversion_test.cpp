@@ -91,8 +91,10 @@ TEST(LenientDecoder, InvalidSequencesBecomeReplacementCharacters) {
        "A",
        "\uFFFD"
        "A"},
-      {"A\xC4", "A\uFFFD"},        // lead byte cut off by the end
-      {"\x81\x30\x81", "\uFFFD"},  // four-byte form cut off by the end
+      {"A\xC4", "A\uFFFD"},  // lead byte cut off by the end
+      {"\x81\x30\x81",
+       "\uFFFD"
+       "0\uFFFD"},  // four-byte form cut off by the end
       {"\x81\x7F"
        "B",
        "\uFFFD\x7F"
