@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Builds the .deb from the default build and checks it: the validators pass
+# on its desktop entry and metainfo, it holds the programs, icons and
+# metadata, it depends on the libraries the programs link, and the CLI in it
+# gives the known ciphertext.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${TEXTCRYPT_PACKAGE_BUILD_DIR:-build/default}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log") || {
+  cat "$work/cpack.log"
+  exit 1
+}
+debs=("$work"/out/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "expected one .deb, got: ${debs[*]}"; exit 1; }
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+has() { grep -qxF "$1" <<<"$listing" || fail "the package lacks $1"; }
+has ./usr/bin/textcrypt
+has ./usr/bin/textcrypt-cli
+
+desktops=$(grep -E '^\./usr/share/applications/[^/]+\.desktop$' <<<"$listing" || true)
+[ "$(wc -l <<<"$desktops")" -eq 1 ] && [ -n "$desktops" ] || fail "expected one desktop entry: $desktops"
+id=$(basename "$desktops" .desktop)
+has "./usr/share/metainfo/$id.metainfo.xml"
+for size in 16 22 24 32 48 64 128; do
+  has "./usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
+done
+
+dpkg-deb -x "$deb" "$work/root"
+desktop-file-validate "$work/root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$work/root/usr/share/metainfo/$id.metainfo.xml" ||
+  fail "appstreamcli validate"
+appstreamcli validate-tree --no-net "$work/root" >"$work/tree.log" 2>&1 || {
+  cat "$work/tree.log"
+  fail "appstreamcli validate-tree"
+}
+
+entry="$work/root/usr/share/applications/$id.desktop"
+grep -qxF 'Name=Tarnevok特制文本加密工具' "$entry" || fail "desktop entry name"
+grep -qxF "Icon=$id" "$entry" || fail "desktop entry icon"
+grep -qE '^Categories=(.*;)?Utility;(.*;)?Security;' "$entry" || fail "desktop entry categories"
+
+for size in 16 22 24 32 48 64 128; do
+  icon="$work/root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
+  file -b "$icon" | grep -q "^PNG image data, $size x $size, 8-bit/color RGBA" ||
+    fail "icon ${size}: $(file -b "$icon")"
+done
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "depends: $depends"
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+  tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$library" || fail "Depends lacks $library"
+done
+
+ciphertext=$(printf '你好' | LC_ALL=C.UTF-8 "$work/root/usr/bin/textcrypt-cli" encrypt --key=密钥 2>/dev/null)
+[ "$ciphertext" = "+AUR+g==" ] || fail "packaged textcrypt-cli gave '$ciphertext'"
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures package check(s) failed"
+  exit 1
+fi
+echo "package checks passed"
