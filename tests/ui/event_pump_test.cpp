@@ -1,10 +1,11 @@
 // The pump, the quit request and the exit-handler list.
+#include "ui/event_pump.h"
+
 #include <QCoreApplication>
 #include <QTest>
 #include <vector>
 
 #include "cipher/text_cipher.h"
-#include "ui/event_pump.h"
 #include "ui/exit_handlers.h"
 
 namespace {
@@ -15,8 +16,12 @@ void PumpOnce() {
 }
 
 std::vector<char> ran;
-void HandlerA() { ran.push_back('A'); }
-void HandlerB() { ran.push_back('B'); }
+void HandlerA() {
+  ran.push_back('A');
+}
+void HandlerB() {
+  ran.push_back('B');
+}
 void RegistersAnother() {
   ran.push_back('R');
   ui::RegisterExitHandler(HandlerB);
@@ -43,7 +48,8 @@ class EventPumpTest : public QObject {
               qApp,
               [&] {
                 handled.push_back(2);
-                QMetaObject::invokeMethod(qApp, [&] { handled.push_back(3); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    qApp, [&] { handled.push_back(3); }, Qt::QueuedConnection);
               },
               Qt::QueuedConnection);
         },
@@ -55,7 +61,8 @@ class EventPumpTest : public QObject {
   void looksOnlyWhenTheIntervalHasPassed() {
     ui::SetPumpLookInterval(std::chrono::hours(1));
     bool handled = false;
-    QMetaObject::invokeMethod(qApp, [&] { handled = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&] { handled = true; }, Qt::QueuedConnection);
     PumpOnce();
     PumpOnce();
     QVERIFY(!handled);
@@ -104,7 +111,8 @@ class EventPumpTest : public QObject {
     ui::RaiseQuitRequest(7);  // a second request changes nothing
 
     bool handled = false;
-    QMetaObject::invokeMethod(qApp, [&] { handled = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&] { handled = true; }, Qt::QueuedConnection);
     PumpOnce();
     QVERIFY(!handled);  // the pump returned at once
     QVERIFY(ui::QuitRequestPending());

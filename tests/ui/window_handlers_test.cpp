@@ -22,8 +22,11 @@ class WindowHandlersTest : public QObject {
     QTest::addColumn<QString>("plaintext");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("ciphertext");
-    QTest::newRow("two characters") << "你好" << "密钥" << "+AUR+g==";
-    QTest::newRow("two lines") << "你好，世界！\n第二行" << "密钥 key"
+    QTest::newRow("two characters") << "你好"
+                                    << "密钥"
+                                    << "+AUR+g==";
+    QTest::newRow("two lines") << "你好，世界！\n第二行"
+                               << "密钥 key"
                                << "6CkuXlpVj55RINKFhtHe5907hKE=";
   }
   void knownAnswers() {

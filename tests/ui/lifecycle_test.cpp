@@ -1,0 +1,114 @@
+// Start-up, shut-down and the fatal paths, each in a child process.
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+struct Run {
+  int exitCode;
+  QProcess::ExitStatus status;
+  QStringList out;
+  QString err;
+};
+
+Run RunProgram(const QString& program, const QStringList& arguments,
+               const QProcessEnvironment& environment) {
+  QProcess process;
+  process.setProcessEnvironment(environment);
+  process.start(program, arguments);
+  if (!process.waitForFinished(60000)) {
+    process.kill();
+    process.waitForFinished();
+  }
+  const QString out = QString::fromUtf8(process.readAllStandardOutput());
+  return {process.exitCode(), process.exitStatus(), out.split(u'\n', Qt::SkipEmptyParts),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+Run RunHelper(const QString& scenario) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  return RunProgram(QStringLiteral(LIFECYCLE_HELPER), {scenario}, environment);
+}
+
+}  // namespace
+
+class LifecycleTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startsCentredActiveWithFocusInThePlaintextBox() {
+    const Run run = RunHelper(QStringLiteral("start"));
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out,
+             QStringList({"visible=1 active=1 normal=1 focus=编辑框1 centred=1",
+                          "exit handler: cipher=0 decoded=0 window destroyed=1", "exit code 0"}));
+  }
+
+  // The exit handlers run once, after the window is gone; the buffers of an
+  // Encrypt and a Decrypt are released.
+  void escapeEndsTheProgram() {
+    const Run run = RunHelper(QStringLiteral("esc"));
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out,
+             QStringList({"exit handler: cipher=0 decoded=0 window destroyed=1", "exit code 0"}));
+  }
+
+  void escapeDuringALongDecode() {
+    const Run run = RunHelper(QStringLiteral("esc-during-decode"));
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out,
+             QStringList({"after Esc: decoding=1 visible=0", "decode finished",
+                          "exit handler: cipher=0 decoded=0 window destroyed=1", "exit code 0"}));
+  }
+
+  void fatalErrorSkipsTheExitHandlers() {
+    const Run run = RunHelper(QStringLiteral("fatal"));
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 255);
+    QCOMPARE(run.out.size(), 3);
+    QCOMPARE(run.out[0], QStringLiteral("box title: 错误"));
+    QCOMPARE(run.out[1], QStringLiteral("box icon critical: 1"));
+    QVERIFY2(
+        run.out[2].startsWith(QStringLiteral("box text: 运行时出错!||错误信息：测试用的致命错误|")),
+        qPrintable(run.out[2]));
+    QVERIFY2(run.out[2].contains(QStringLiteral("lifecycle_helper.cpp")), qPrintable(run.out[2]));
+  }
+
+  // The count is 2^62: far past what a 32-bit %d could show.
+  void failingAllocationIsReportedWithTheWholeCount() {
+    const Run run = RunHelper(QStringLiteral("allocation"));
+    QCOMPARE(run.exitCode, 255);
+    QCOMPARE(run.out.size(), 3);
+    QCOMPARE(run.out[0], QStringLiteral("box title: 错误"));
+    QVERIFY2(run.out[2].startsWith(
+                 QStringLiteral("box text: 运行时出错!||错误信息：分配 4611686018427387904 "
+                                "字节内存失败!|")),
+             qPrintable(run.out[2]));
+  }
+
+  void windowThatCannotBeCreated() {
+    const Run run = RunHelper(QStringLiteral("no-window"));
+    QCOMPARE(run.exitCode, 255);
+    QCOMPARE(run.out.size(), 3);
+    QVERIFY(run.out[2].startsWith(
+        QStringLiteral("box text: 运行时出错!||错误信息：载入启动窗口失败|")));
+  }
+
+  // Qt would abort with a core dump; the program says why in one line.
+  void noDisplay() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    const Run run = RunProgram(QStringLiteral(TEXTCRYPT_PROGRAM), {}, environment);
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 255);
+    QCOMPARE(run.err.count(u'\n'), 1);
+    QVERIFY2(run.err.contains(QStringLiteral("display")), qPrintable(run.err));
+  }
+};
+
+QTEST_GUILESS_MAIN(LifecycleTest)
+#include "lifecycle_test.moc"
