@@ -3,28 +3,76 @@
 namespace cipher {
 namespace {
 
-constexpr bool IsLeadByte(char c) { return static_cast<std::uint8_t>(c) >= 0x80; }
+constexpr bool IsLeadByte(char c) {
+  return static_cast<std::uint8_t>(c) >= 0x80;
+}
+
+// Encoded text grows in steps that stay in the first-level cache, so zeroing
+// a step before the kernel overwrites it costs next to nothing.
+constexpr std::size_t kGroupsPerStep = 2048;
+
+// Spaces and CR LF pairs out of a text with no byte of 0x80 or more, where
+// every byte is a unit of its own. A CR goes with the LF that follows it
+// once spaces are gone, even with spaces in between; a CR that only meets an
+// LF because another pair was removed stays, as the two passes keep it.
+// Returns false, leaving `out` unfinished, on meeting a byte of 0x80 or more.
+bool CleanSingleByteText(std::string_view text, Text& out) {
+  const base64_detail::ScanKernel scan = base64_detail::ActiveKernels().scan;
+  out.reserve(text.size());
+  const std::size_t n = text.size();
+  std::size_t at = 0;
+  while (at < n) {
+    const std::size_t run = scan(text.data() + at, n - at);
+    out.append(text.data() + at, run);
+    at += run;
+    if (at == n) break;
+    const char c = text[at];
+    if (IsLeadByte(c)) return false;
+    if (c == ' ') {
+      ++at;
+      continue;
+    }
+    std::size_t next = at + 1;  // c is a CR: what follows the spaces after it decides
+    while (next < n && text[next] == ' ') ++next;
+    if (next < n && text[next] == '\n') {
+      at = next + 1;
+      continue;
+    }
+    out += '\r';
+    at = next;
+  }
+  return true;
+}
 
 }  // namespace
 
 Text Base64Encode(const ByteBuffer& bytes) {
   Text out;
   if (bytes.empty()) return out;
-  out.resize((bytes.size() + 2) / 3 * 4);
+  const std::size_t groups = (bytes.size() + 2) / 3;
+  out.reserve(groups * 4);
 
-  // Missing bytes of the last group read as zero; only our output sees them.
-  const auto at = [&](std::size_t i) -> unsigned { return i < bytes.size() ? bytes[i] : 0u; };
-  std::size_t o = 0;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const unsigned b0 = at(i), b1 = at(i + 1), b2 = at(i + 2);
-    out[o++] = Base64Alphabet[b0 >> 2];
-    out[o++] = Base64Alphabet[((b0 & 3) << 4) | (b1 >> 4)];
-    out[o++] = Base64Alphabet[((b1 & 15) << 2) | (b2 >> 6)];
-    out[o++] = Base64Alphabet[b2 & 63];
+  const base64_detail::EncodeKernel encode = base64_detail::ActiveKernels().encode;
+  const std::size_t wholeGroups = bytes.size() / 3;
+  for (std::size_t done = 0; done < wholeGroups;) {
+    const std::size_t step = std::min(kGroupsPerStep, wholeGroups - done);
+    out.resize((done + step) * 4);
+    encode(bytes.data() + done * 3, step, out.data() + done * 4);
+    done += step;
   }
+
+  // The last group is cut short: the missing bytes read as zero, and the
+  // characters that stand for them only become "=".
   const std::size_t remainder = bytes.size() % 3;
-  if (remainder >= 1) out[out.size() - 1] = '=';
-  if (remainder == 1) out[out.size() - 2] = '=';
+  if (remainder > 0) {
+    std::uint8_t last[3] = {};
+    for (std::size_t k = 0; k < remainder; ++k) last[k] = bytes[wholeGroups * 3 + k];
+    char chars[4];
+    base64_detail::kPlainKernels.encode(last, 1, chars);
+    chars[3] = '=';
+    if (remainder == 1) chars[2] = '=';
+    out.append(chars, 4);
+  }
   return out;
 }
 
@@ -61,5 +109,16 @@ Text RemoveAllCrLf(const Text& text) {
   }
   return out;
 }
+
+namespace base64_detail {
+
+Text CleanForDecoding(std::string_view text) {
+  Text cleaned;
+  if (CleanSingleByteText(text, cleaned)) return cleaned;
+  // Two-byte units change what is matched where; the two passes are the rule.
+  return RemoveAllCrLf(RemoveAllSpaces(Text(text)));
+}
+
+}  // namespace base64_detail
 
 }  // namespace cipher

@@ -7,6 +7,7 @@
 #include <concepts>
 #include <string_view>
 
+#include "cipher/base64_kernels.h"
 #include "cipher/types.h"
 
 namespace cipher {
@@ -45,28 +46,29 @@ inline constexpr std::array<std::int16_t, 256> kDecodeValue = [] {
 // between groups: a group that stops early leaves the later slots holding
 // whatever an earlier group put there.
 struct LenientState {
-  std::array<std::uint8_t, 4> slots{};
+  std::array<std::uint8_t, 4> slotValues{};
   int stopSlot = 0;  // 1-based slot the last group stopped at; 5 when it ran through
 };
 
-// Decodes the group that starts at `at` and appends its three bytes.
+// The exact rule for one group, whatever it holds: decodes the group that
+// starts at `at` and appends its three bytes.
 inline void DecodeGroup(std::string_view cleaned, std::size_t at, LenientState& state,
                         ByteBuffer& out) {
   int k = 1;
   for (; k <= 4; ++k) {
     const std::size_t position = at + static_cast<std::size_t>(k - 1);
-    const auto c = position < cleaned.size() ? static_cast<std::uint8_t>(cleaned[position])
-                                             : std::uint8_t{0};
+    const auto c =
+        position < cleaned.size() ? static_cast<std::uint8_t>(cleaned[position]) : std::uint8_t{0};
     const std::int16_t value = kDecodeValue[c];
     if (value == kNotInAlphabet) {
-      state.slots[k - 1] = c;  // the raw byte stands in for a value
+      state.slotValues[k - 1] = c;  // the raw byte stands in for a value
       break;
     }
-    state.slots[k - 1] = static_cast<std::uint8_t>(value);
+    state.slotValues[k - 1] = static_cast<std::uint8_t>(value);
   }
   state.stopSlot = k;
-  const unsigned s1 = state.slots[0], s2 = state.slots[1], s3 = state.slots[2],
-                 s4 = state.slots[3];
+  const unsigned s1 = state.slotValues[0], s2 = state.slotValues[1], s3 = state.slotValues[2],
+                 s4 = state.slotValues[3];
   out.push_back(static_cast<std::uint8_t>((s1 << 2) | (s2 >> 4)));
   out.push_back(static_cast<std::uint8_t>((s2 << 4) | (s3 >> 2)));
   out.push_back(static_cast<std::uint8_t>((s3 << 6) | s4));
@@ -80,6 +82,62 @@ inline void ApplyFinalCut(const LenientState& state, ByteBuffer& out) {
   out.resize(out.size() - std::min(cut, out.size()));
 }
 
+// Groups decoded per kernel call: a few kilobytes, so the output being
+// written stays in the first-level cache and the pump calls for a block
+// follow its groups closely.
+inline constexpr std::size_t kGroupsPerBlock = 1024;
+
+// Decodes the whole groups of alphabet characters from `at` on, block by
+// block through the fastest kernel, pumping once per group right after its
+// block. Stops at the first group that holds anything else, or at a last
+// group cut short by the end, and returns where it stopped. The state is
+// left as the exact rule would leave it: a group of four alphabet
+// characters fills all four slots and runs through.
+template <class Pump>
+std::size_t DecodeAlphabetRun(std::string_view source, std::size_t at, LenientState& state,
+                              ByteBuffer& out, Pump& pump) {
+  const DecodeKernel decode = ActiveKernels().decode;
+  std::size_t wholeGroups = (source.size() - at) / 4;
+  const std::size_t start = at;
+  while (wholeGroups > 0) {
+    const std::size_t block = std::min(wholeGroups, kGroupsPerBlock);
+    const std::size_t written = out.size();
+    out.resize(written + block * 3 + kDecodeOverrun);
+    const std::size_t decoded = decode(source.data() + at, block, out.data() + written);
+    out.resize(written + decoded * 3);
+    for (std::size_t g = 0; g < decoded; ++g) pump();
+    at += decoded * 4;
+    wholeGroups -= decoded;
+    if (decoded < block) break;
+  }
+  if (at > start) {
+    for (std::size_t k = 0; k < 4; ++k) {
+      state.slotValues[k] =
+          static_cast<std::uint8_t>(kDecodeValue[static_cast<std::uint8_t>(source[at - 4 + k])]);
+    }
+    state.stopSlot = 5;
+  }
+  return at;
+}
+
+// Every group from `at` to the end: runs of alphabet groups through the
+// kernels, anything else through the exact rule.
+template <class Pump>
+void DecodeRest(std::string_view source, std::size_t at, LenientState& state, ByteBuffer& out,
+                Pump& pump) {
+  while (at < source.size()) {
+    at = DecodeAlphabetRun(source, at, state, out, pump);
+    if (at >= source.size()) return;
+    DecodeGroup(source, at, state, out);
+    pump();
+    at += 4;
+  }
+}
+
+// What RemoveAllCrLf(RemoveAllSpaces(text)) gives, without the copies in
+// between; texts without bytes of 0x80 or more take a fast path.
+Text CleanForDecoding(std::string_view text);
+
 }  // namespace base64_detail
 
 // Cleans the text, then decodes it in groups of four, calling pump() once
@@ -88,17 +146,29 @@ inline void ApplyFinalCut(const LenientState& state, ByteBuffer& out) {
 // included, since all working state lives in this call.
 template <std::invocable Pump>
 ByteBuffer Base64DecodeLenient(const Text& text, Pump&& pump) {
-  const Text cleaned = RemoveAllCrLf(RemoveAllSpaces(text));
-  const std::size_t groups = (cleaned.size() + 3) / 4;
-
-  base64_detail::LenientState state;
+  using namespace base64_detail;
+  LenientState state;
   ByteBuffer result;
-  result.reserve(groups * 3);
-  for (std::size_t g = 0; g < groups; ++g) {
-    base64_detail::DecodeGroup(cleaned, g * 4, state, result);
-    pump();
+  // Cleaning only ever shortens the text, so this is the most we append.
+  result.reserve((text.size() + 3) / 4 * 3 + kDecodeOverrun);
+
+  // A leading run of alphabet groups has nothing to clean, so it is decoded
+  // straight from the caller's text.
+  const std::string_view whole = text;
+  const std::size_t at = DecodeAlphabetRun(whole, 0, state, result, pump);
+  const std::string_view rest = whole.substr(at);
+  if (!rest.empty()) {
+    // The run ends on a group boundary before any space, CR or lead byte,
+    // so cleaning what follows on its own gives the same text as cleaning
+    // it all. When there is nothing to clean, no copy is made.
+    if (ActiveKernels().scan(rest.data(), rest.size()) < rest.size()) {
+      const Text cleaned = CleanForDecoding(rest);
+      DecodeRest(cleaned, 0, state, result, pump);
+    } else {
+      DecodeRest(rest, 0, state, result, pump);
+    }
   }
-  base64_detail::ApplyFinalCut(state, result);
+  ApplyFinalCut(state, result);
   return result;
 }
 

@@ -1,9 +1,8 @@
 #include "cipher/text_cipher.h"
 
-#include <algorithm>
+#include <cstring>
 
-#include "cipher/base64.h"
-#include "cipher/rc4.h"
+#include "cipher/rc4_stream.h"
 
 namespace cipher {
 
@@ -12,23 +11,34 @@ ByteBuffer lastDecodedBytes;
 
 CipherOutcome EncryptText(const Text& plaintext, const Text& key) {
   if (key.empty()) return KeyMissing{};
-  const ByteBuffer plainBytes(plaintext.begin(), plaintext.end());
-  lastCipherBytes = Rc4Transform(plainBytes, key);
+  ByteBuffer cipherBytes;
+  rc4_detail::Rc4Into(reinterpret_cast<const std::uint8_t*>(plaintext.data()), plaintext.size(),
+                      key, cipherBytes);
+  lastCipherBytes = std::move(cipherBytes);
   return Base64Encode(lastCipherBytes);
 }
 
 CipherOutcome DecryptText(const Text& ciphertext, KeyReader readKey, PumpPendingEvents pump) {
   if (readKey().empty()) return KeyMissing{};
+  return text_cipher_detail::FinishDecrypt(Base64DecodeLenient(ciphertext, pump), readKey);
+}
 
-  ByteBuffer decoded = Base64DecodeLenient(ciphertext, pump);
+namespace text_cipher_detail {
+
+CipherOutcome FinishDecrypt(ByteBuffer decoded, KeyReader readKey) {
   const Text key = readKey();  // may differ from the checked key, or be empty
   // Nothing runs between storing the decoded bytes and deciphering them, so
   // a nested operation can never swap the buffer out from under us.
   lastDecodedBytes = std::move(decoded);
-  const ByteBuffer plainBytes = Rc4Transform(lastDecodedBytes, key);
-
-  const auto end = std::find(plainBytes.begin(), plainBytes.end(), std::uint8_t{0});
-  return Text(plainBytes.begin(), end);
+  Text plain;
+  rc4_detail::Rc4Into(lastDecodedBytes.data(), lastDecodedBytes.size(), key, plain);
+  // The plaintext ends before its first zero byte.
+  if (const void* zero = std::memchr(plain.data(), 0, plain.size())) {
+    plain.resize(static_cast<std::size_t>(static_cast<const char*>(zero) - plain.data()));
+  }
+  return plain;
 }
+
+}  // namespace text_cipher_detail
 
 }  // namespace cipher

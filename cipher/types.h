@@ -27,9 +27,9 @@ template <class R, class... Args>
 class FunctionRef<R(Args...)> {
  public:
   template <class F>
-    requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef> &&
-             std::is_invocable_r_v<R, F&, Args...>)
-  FunctionRef(F&& callable) noexcept {  // NOLINT(google-explicit-constructor)
+  requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef> &&
+           std::is_invocable_r_v<R, F&, Args...>) FunctionRef(F&& callable)
+  noexcept {  // NOLINT(google-explicit-constructor)
     using Target = std::remove_reference_t<F>;
     if constexpr (std::is_function_v<Target>) {
       target_.function = reinterpret_cast<void (*)()>(&callable);

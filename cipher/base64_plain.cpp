@@ -1,0 +1,68 @@
+// The plain kernels: table lookups, portable to any CPU.
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include "cipher/base64_kernels.h"
+
+namespace cipher::base64_detail {
+namespace {
+
+constexpr std::string_view kAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Two output characters for each 12-bit half of a group.
+using CharPair = std::array<char, 2>;
+constexpr std::array<CharPair, 4096> kPairs = [] {
+  std::array<CharPair, 4096> table{};
+  for (std::size_t v = 0; v < table.size(); ++v) table[v] = {kAlphabet[v >> 6], kAlphabet[v & 63]};
+  return table;
+}();
+
+// Each character's value already shifted to its place in the 24-bit group,
+// with one high bit marking bytes outside the alphabet.
+constexpr std::uint32_t kOutside = 0x80000000u;
+using ShiftedTable = std::array<std::uint32_t, 256>;
+constexpr ShiftedTable Shifted(unsigned shift) {
+  ShiftedTable table{};
+  table.fill(kOutside);
+  for (std::size_t v = 0; v < kAlphabet.size(); ++v) {
+    table[static_cast<std::uint8_t>(kAlphabet[v])] = static_cast<std::uint32_t>(v) << shift;
+  }
+  return table;
+}
+constexpr ShiftedTable kAt0 = Shifted(18), kAt1 = Shifted(12), kAt2 = Shifted(6), kAt3 = Shifted(0);
+
+void EncodePlain(const std::uint8_t* in, std::size_t groups, char* out) {
+  for (std::size_t g = 0; g < groups; ++g, in += 3, out += 4) {
+    const std::uint32_t bits = (std::uint32_t{in[0]} << 16) | (std::uint32_t{in[1]} << 8) | in[2];
+    std::memcpy(out, kPairs[bits >> 12].data(), 2);
+    std::memcpy(out + 2, kPairs[bits & 0xFFF].data(), 2);
+  }
+}
+
+std::size_t DecodePlain(const char* in, std::size_t groups, std::uint8_t* out) {
+  const auto* text = reinterpret_cast<const std::uint8_t*>(in);
+  for (std::size_t g = 0; g < groups; ++g, text += 4, out += 3) {
+    const std::uint32_t bits = kAt0[text[0]] | kAt1[text[1]] | kAt2[text[2]] | kAt3[text[3]];
+    if (bits & kOutside) return g;
+    out[0] = static_cast<std::uint8_t>(bits >> 16);
+    out[1] = static_cast<std::uint8_t>(bits >> 8);
+    out[2] = static_cast<std::uint8_t>(bits);
+  }
+  return groups;
+}
+
+std::size_t ScanPlain(const char* in, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto c = static_cast<std::uint8_t>(in[i]);
+    if (c == ' ' || c == '\r' || c >= 0x80) return i;
+  }
+  return size;
+}
+
+}  // namespace
+
+const Kernels kPlainKernels = {EncodePlain, DecodePlain, ScanPlain};
+
+}  // namespace cipher::base64_detail
