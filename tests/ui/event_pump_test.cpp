@@ -41,15 +41,16 @@ class EventPumpTest : public QObject {
   void handlesPendingEventsAndTheirFollowers() {
     std::vector<int> handled;
     QMetaObject::invokeMethod(
-        qApp,
+        QCoreApplication::instance(),
         [&] {
           handled.push_back(1);
           QMetaObject::invokeMethod(
-              qApp,
+              QCoreApplication::instance(),
               [&] {
                 handled.push_back(2);
                 QMetaObject::invokeMethod(
-                    qApp, [&] { handled.push_back(3); }, Qt::QueuedConnection);
+                    QCoreApplication::instance(), [&] { handled.push_back(3); },
+                    Qt::QueuedConnection);
               },
               Qt::QueuedConnection);
         },
@@ -62,7 +63,7 @@ class EventPumpTest : public QObject {
     ui::SetPumpLookInterval(std::chrono::hours(1));
     bool handled = false;
     QMetaObject::invokeMethod(
-        qApp, [&] { handled = true; }, Qt::QueuedConnection);
+        QCoreApplication::instance(), [&] { handled = true; }, Qt::QueuedConnection);
     PumpOnce();
     PumpOnce();
     QVERIFY(!handled);
@@ -112,7 +113,7 @@ class EventPumpTest : public QObject {
 
     bool handled = false;
     QMetaObject::invokeMethod(
-        qApp, [&] { handled = true; }, Qt::QueuedConnection);
+        QCoreApplication::instance(), [&] { handled = true; }, Qt::QueuedConnection);
     PumpOnce();
     QVERIFY(!handled);  // the pump returned at once
     QVERIFY(ui::QuitRequestPending());

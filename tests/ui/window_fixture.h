@@ -46,7 +46,7 @@ inline void Type(QWidget& window, const char* ascii) {
 
 // Input that waits in the queue until the next pump or loop looks.
 inline void Later(std::function<void()> input) {
-  QMetaObject::invokeMethod(qApp, std::move(input), Qt::QueuedConnection);
+  QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(input), Qt::QueuedConnection);
 }
 inline void PostClick(QWidget& control) {
   Later([&control] { Click(control); });
