@@ -1,0 +1,126 @@
+// The window's pump against a pump that does nothing, over a 4 MiB
+// ciphertext; and a click on Encrypt or Decrypt of a 1 MiB text until the
+// result has been laid out and painted.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <variant>
+
+#include "cipher/text_cipher.h"
+#include "ui/box_text.h"
+#include "ui/code_page_bridge.h"
+#include "ui/event_pump.h"
+#include "ui/main_window.h"
+
+namespace {
+
+const cipher::Text kKey = ui::BoxTextToBytes(QStringLiteral("密钥 key"));
+
+// A text of about the given size in bytes, Chinese with some ASCII and
+// line breaks, as a user's plaintext would be.
+cipher::Text PlaintextOfSize(std::size_t bytes) {
+  const cipher::Text line = ui::BoxTextToBytes(
+      QStringLiteral("这是一段用来测量速度的文本，含有 ASCII words and 数字 12345。\n"));
+  cipher::Text text;
+  text.reserve(bytes + line.size());
+  while (text.size() < bytes) text += line;
+  text.resize(bytes);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) >= 0x80) text.pop_back();
+  return text;
+}
+
+cipher::Text Encrypt(const cipher::Text& plaintext) {
+  return std::get<cipher::Text>(cipher::EncryptText(plaintext, kKey));
+}
+
+// 4 MiB of ciphertext: 3 MiB of plaintext.
+const cipher::Text& FourMiBCiphertext() {
+  static const cipher::Text ciphertext = Encrypt(PlaintextOfSize(3u << 20));
+  return ciphertext;
+}
+
+ui::MainWindow& ShownWindow() {
+  static ui::MainWindow* const window = [] {
+    auto* w = new ui::MainWindow;
+    w->show();
+    QApplication::processEvents();
+    return w;
+  }();
+  return *window;
+}
+
+void BM_DecryptNoOpPump(benchmark::State& state) {
+  const cipher::Text& ciphertext = FourMiBCiphertext();
+  for (auto _ : state) {
+    auto outcome = cipher::DecryptText(
+        ciphertext, [] { return kKey; }, [] {});
+    benchmark::DoNotOptimize(outcome);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * ciphertext.size()));
+}
+BENCHMARK(BM_DecryptNoOpPump)->Unit(benchmark::kMillisecond);
+
+// The pump as the window passes it, with the window shown and the toolkit
+// running, so each look at the toolkit does its real work.
+void BM_DecryptWindowPump(benchmark::State& state) {
+  ShownWindow();
+  const cipher::Text& ciphertext = FourMiBCiphertext();
+  for (auto _ : state) {
+    auto outcome = cipher::DecryptText(
+        ciphertext, [] { return kKey; }, [] { ui::PumpPendingEvents(); });
+    benchmark::DoNotOptimize(outcome);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * ciphertext.size()));
+}
+BENCHMARK(BM_DecryptWindowPump)->Unit(benchmark::kMillisecond);
+
+// Paints the box now, which lays out its whole text first.
+void Show(QPlainTextEdit& box) {
+  box.viewport()->repaint();
+  QApplication::processEvents();
+}
+
+void BM_EncryptClickToShown1MiB(benchmark::State& state) {
+  ui::MainWindow& window = ShownWindow();
+  ui::WriteBoxText(*window.编辑框1, PlaintextOfSize(1u << 20));
+  window.编辑框3->setText(QStringLiteral("密钥 key"));
+  for (auto _ : state) {
+    state.PauseTiming();
+    window.编辑框2->clear();
+    Show(*window.编辑框2);
+    state.ResumeTiming();
+    window.按钮1->click();
+    Show(*window.编辑框2);
+  }
+}
+BENCHMARK(BM_EncryptClickToShown1MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_DecryptClickToShown1MiB(benchmark::State& state) {
+  ui::MainWindow& window = ShownWindow();
+  ui::WriteBoxText(*window.编辑框2, Encrypt(PlaintextOfSize(1u << 20)));
+  window.编辑框3->setText(QStringLiteral("密钥 key"));
+  for (auto _ : state) {
+    state.PauseTiming();
+    window.编辑框1->clear();
+    Show(*window.编辑框1);
+    state.ResumeTiming();
+    window.按钮2->click();
+    Show(*window.编辑框1);
+  }
+}
+BENCHMARK(BM_DecryptClickToShown1MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
