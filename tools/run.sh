@@ -9,9 +9,9 @@ tools/install-deps.sh
 # The window's texts are Chinese; without a CJK font they show as boxes.
 if ! fc-list :lang=zh | grep -q .; then
   font_list=$(mktemp)
-  trap 'rm -f "$font_list"' EXIT
   echo fonts-noto-cjk >"$font_list"
-  tools/install-deps.sh "$font_list"
+  tools/install-deps.sh "$font_list" || { rm -f "$font_list"; exit 1; }
+  rm -f "$font_list"
 fi
 
 cmake --preset default >/dev/null
