@@ -96,8 +96,14 @@ inline constexpr std::size_t kGroupsPerBlock = 1024;
 template <class Pump>
 std::size_t DecodeAlphabetRun(std::string_view source, std::size_t at, LenientState& state,
                               ByteBuffer& out, Pump& pump) {
-  const DecodeKernel decode = ActiveKernels().decode;
   std::size_t wholeGroups = (source.size() - at) / 4;
+  if (wholeGroups == 0) return at;
+  for (std::size_t k = 0; k < 4; ++k) {
+    // A group outside the alphabet right away (such as a padded last group)
+    // goes straight to the exact rule.
+    if (kDecodeValue[static_cast<std::uint8_t>(source[at + k])] == kNotInAlphabet) return at;
+  }
+  const DecodeKernel decode = ActiveKernels().decode;
   const std::size_t start = at;
   while (wholeGroups > 0) {
     const std::size_t block = std::min(wholeGroups, kGroupsPerBlock);

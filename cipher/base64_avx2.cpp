@@ -1,9 +1,12 @@
 // AVX2 kernels, 32 characters at a time; only called where the CPU has AVX2.
-// Runs that end inside a vector, and a vector holding a byte outside the
-// alphabet, go to the plain kernels, which decide exactly where to stop.
+// The decoder finds the first group holding a byte outside the alphabet
+// from the vector's own check; the last few groups of a run are read with a
+// masked load, so nothing past the run is touched.
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <immintrin.h>
+
+#include <algorithm>
 
 #include "cipher/base64_kernels.h"
 
@@ -50,49 +53,63 @@ TEXTCRYPT_AVX2 void EncodeAvx2(const std::uint8_t* in, std::size_t groups, char*
   kPlainKernels.encode(in + g * 3, groups - g, out + g * 4);
 }
 
-TEXTCRYPT_AVX2 std::size_t DecodeAvx2(const char* in, std::size_t groups, std::uint8_t* out) {
+// Decodes eight groups of characters; returns how many of them lead up to
+// the first group holding a byte outside the alphabet (8 when none does).
+// All 32 output bytes are written either way, 24 of them meaningful.
+TEXTCRYPT_AVX2 unsigned DecodeEightGroups(__m256i chars, std::uint8_t* out) {
   // A byte is in the alphabet when its low-nibble class and high-nibble
   // class share no bit; the high nibble (and "/") also picks the offset
   // from character to value.
-  const __m256i lowClass =
-      _mm256_setr_epi8(0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A, 0x1B,
-                       0x1B, 0x1B, 0x1A, 0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
-                       0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A);
-  const __m256i highClass =
-      _mm256_setr_epi8(0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10, 0x10,
-                       0x10, 0x10, 0x10, 0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10,
-                       0x10, 0x10, 0x10, 0x10, 0x10, 0x10);
-  const __m256i offsets =
-      _mm256_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 19, 4, -65,
-                       -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m256i lowClass = _mm256_setr_epi8(
+      0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A,
+      0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A);
+  const __m256i highClass = _mm256_setr_epi8(
+      0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10,
+      0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10);
+  const __m256i offsets = _mm256_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0,
+                                           0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
   const __m256i nibbleMask = _mm256_set1_epi8(0x2F);  // bit 5 is ignored by the shuffles
-  const __m256i slash = _mm256_set1_epi8('/');
   // Packing: four 6-bit values per lane into 24 bits, then the 24 bytes together.
   const __m256i pairWeights = _mm256_set1_epi32(0x01400140);
   const __m256i quadWeights = _mm256_set1_epi32(0x00011000);
-  const __m256i gather =
-      _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1,  //
-                       2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+  const __m256i gather = _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1,  //
+                                          2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
   const __m256i join = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
 
+  const __m256i high = _mm256_and_si256(_mm256_srli_epi32(chars, 4), nibbleMask);
+  const __m256i low = _mm256_and_si256(chars, nibbleMask);
+  const __m256i outside =
+      _mm256_and_si256(_mm256_shuffle_epi8(lowClass, low), _mm256_shuffle_epi8(highClass, high));
+  const __m256i offset = _mm256_shuffle_epi8(
+      offsets, _mm256_add_epi8(_mm256_cmpeq_epi8(chars, _mm256_set1_epi8('/')), high));
+  const __m256i values = _mm256_add_epi8(chars, offset);
+  const __m256i packed = _mm256_madd_epi16(_mm256_maddubs_epi16(values, pairWeights), quadWeights);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                      _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(packed, gather), join));
+
+  if (_mm256_testz_si256(outside, outside)) return 8;
+  const auto inside = static_cast<unsigned>(
+      _mm256_movemask_epi8(_mm256_cmpeq_epi8(outside, _mm256_setzero_si256())));
+  return static_cast<unsigned>(__builtin_ctz(~inside)) / 4;
+}
+
+TEXTCRYPT_AVX2 std::size_t DecodeAvx2(const char* in, std::size_t groups, std::uint8_t* out) {
   std::size_t g = 0;
   for (; groups - g >= 8; g += 8) {
     const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + g * 4));
-    const __m256i high = _mm256_and_si256(_mm256_srli_epi32(chars, 4), nibbleMask);
-    const __m256i low = _mm256_and_si256(chars, nibbleMask);
-    if (!_mm256_testz_si256(_mm256_shuffle_epi8(lowClass, low),
-                            _mm256_shuffle_epi8(highClass, high))) {
-      break;  // some byte here is outside the alphabet
-    }
-    const __m256i offset =
-        _mm256_shuffle_epi8(offsets, _mm256_add_epi8(_mm256_cmpeq_epi8(chars, slash), high));
-    const __m256i values = _mm256_add_epi8(chars, offset);
-    const __m256i packed =
-        _mm256_madd_epi16(_mm256_maddubs_epi16(values, pairWeights), quadWeights);
-    const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(packed, gather), join);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + g * 3), bytes);  // 8 bytes of overrun
+    const unsigned decoded = DecodeEightGroups(chars, out + g * 3);
+    if (decoded < 8) return g + decoded;
   }
-  return g + kPlainKernels.decode(in + g * 4, groups - g, out + g * 3);
+  if (g == groups) return g;
+  // The last few groups: one 32-bit lane per group, lanes past the end read
+  // as zero bytes without touching memory there.
+  const auto left = static_cast<int>(groups - g);
+  const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(left),
+                                           _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i chars =
+      _mm256_maskload_epi32(reinterpret_cast<const int*>(in + g * 4), lanes);
+  const unsigned decoded = DecodeEightGroups(chars, out + g * 3);
+  return g + std::min<std::size_t>(decoded, groups - g);
 }
 
 TEXTCRYPT_AVX2 std::size_t ScanAvx2(const char* in, std::size_t size) {

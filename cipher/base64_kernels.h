@@ -18,7 +18,7 @@ using EncodeKernel = void (*)(const std::uint8_t* in, std::size_t groups, char* 
 // exact group rule then takes. Reads groups * 4 bytes at most; may write up
 // to kDecodeOverrun bytes past the end of the groups it decoded.
 using DecodeKernel = std::size_t (*)(const char* in, std::size_t groups, std::uint8_t* out);
-inline constexpr std::size_t kDecodeOverrun = 8;
+inline constexpr std::size_t kDecodeOverrun = 32;
 
 // Position of the first space, CR or byte of 0x80 or more, or size if none:
 // a text without them is already clean for the decoder.

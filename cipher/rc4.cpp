@@ -12,10 +12,10 @@ namespace {
 
 using State = std::array<std::uint8_t, 256>;
 
-constexpr std::uint64_t ByteSwap(std::uint64_t x) {
-  std::uint64_t swapped = 0;
-  for (int b = 0; b < 8; ++b) swapped |= ((x >> (8 * b)) & 0xFFu) << (56 - 8 * b);
-  return swapped;
+// Where keystream byte b goes in a 64-bit word so that, stored in memory,
+// it lines up with input byte b.
+constexpr unsigned ByteShift(unsigned b) {
+  return std::endian::native == std::endian::little ? 8 * b : 56 - 8 * b;
 }
 
 State ScheduleKey(std::string_view key) {
@@ -68,18 +68,17 @@ void Rc4IntoBuffer(const std::uint8_t* input, std::size_t size, std::string_view
     const std::uint8_t* src = input + done;
     std::size_t p = 0;
     for (; p + 8 <= step; p += 8) {
-      // Eight keystream bytes in little-endian order, then one wide XOR.
-      std::uint64_t keystream = next();
-      keystream |= next() << 8;
-      keystream |= next() << 16;
-      keystream |= next() << 24;
-      keystream |= next() << 32;
-      keystream |= next() << 40;
-      keystream |= next() << 48;
-      keystream |= next() << 56;
+      // Eight keystream bytes in memory order, then one wide XOR.
+      std::uint64_t keystream = next() << ByteShift(0);
+      keystream |= next() << ByteShift(1);
+      keystream |= next() << ByteShift(2);
+      keystream |= next() << ByteShift(3);
+      keystream |= next() << ByteShift(4);
+      keystream |= next() << ByteShift(5);
+      keystream |= next() << ByteShift(6);
+      keystream |= next() << ByteShift(7);
       std::uint64_t word;
       std::memcpy(&word, src + p, 8);
-      if constexpr (std::endian::native == std::endian::big) keystream = ByteSwap(keystream);
       word ^= keystream;
       std::memcpy(dst + p, &word, 8);
     }

@@ -1,15 +1,33 @@
 // Any bytes as a pasted ciphertext, and the round trips that must be exact.
 // The first byte picks a key length so keys of every length get exercised.
+// The decoder, encoder and cipher are also held to plain versions of their
+// rules, once with each kernel set the CPU runs.
 #include <cstdlib>
 
 #include "cipher/base64.h"
+#include "cipher/base64_kernels.h"
 #include "cipher/rc4.h"
 #include "cipher/text_cipher.h"
+#include "tests/plain_rules.h"
 
 namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
+}
+
+void CheckAgainstThePlainRules(const cipher::Text& text, const cipher::ByteBuffer& bytes) {
+  using namespace cipher;
+  const plain::PlainDecoded expected = plain::PlainDecode(text);
+  const Text expectedEncoding = plain::PlainEncode(bytes);
+  for (auto set : {base64_detail::KernelSet::kPlain, base64_detail::KernelSet::kAvx2}) {
+    if (!base64_detail::UseKernels(set)) continue;
+    std::size_t pumps = 0;
+    Check(Base64DecodeLenient(text, [&] { ++pumps; }) == expected.bytes);
+    Check(pumps == expected.pumps);
+    Check(Base64Encode(bytes) == expectedEncoding);
+  }
+  base64_detail::UseKernels(base64_detail::KernelSet::kAvx2);  // back to the best the CPU runs
 }
 
 }  // namespace
@@ -32,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Encoder then decoder gives the bytes back exactly.
   const ByteBuffer bytes(data, data + size);
   Check(Base64DecodeLenient(Base64Encode(bytes), [] {}) == bytes);
+  CheckAgainstThePlainRules(text, bytes);
 
   // Encrypt then decrypt with a key cut from the front of the input.
   const std::size_t keyLength = size == 0 ? 0 : data[0] % 40;
@@ -40,8 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (key.empty()) key = "k";
   const CipherOutcome sealed = EncryptText(plaintext, key);
   Check(std::holds_alternative<Text>(sealed));
-  const CipherOutcome opened = DecryptText(std::get<Text>(sealed), [&] { return key; }, [] {});
+  const CipherOutcome opened = DecryptText(
+      std::get<Text>(sealed), [&] { return key; }, [] {});
   Check(std::holds_alternative<Text>(opened) && std::get<Text>(opened) == plaintext);
   Check(Rc4Transform(Rc4Transform(bytes, key), key) == bytes);
+  Check(Rc4Transform(bytes, key) == plain::PlainRc4(bytes, key));
   return 0;
 }

@@ -9,31 +9,12 @@
 #include "cipher/rc4.h"
 #include "cipher/text_cipher.h"
 #include "tests/hex.h"
+#include "tests/plain_rules.h"
 
 namespace cipher {
 namespace {
 
-ByteBuffer PlainRc4(const ByteBuffer& input, const Text& key) {
-  if (input.empty()) return {};
-  unsigned s[256];
-  for (unsigned k = 0; k < 256; ++k) s[k] = k;
-  if (!key.empty()) {
-    unsigned j = 0;
-    for (unsigned i = 0; i < 256; ++i) {
-      j = (j + s[i] + static_cast<unsigned char>(key[i % key.size()])) % 256;
-      std::swap(s[i], s[j]);
-    }
-  }
-  ByteBuffer out(input.size());
-  unsigned i = 0, j = 0;
-  for (std::size_t p = 0; p < input.size(); ++p) {
-    i = (i + 1) % 256;
-    j = (j + s[i]) % 256;
-    std::swap(s[i], s[j]);
-    out[p] = static_cast<std::uint8_t>(input[p] ^ s[(s[i] + s[j]) % 256]);
-  }
-  return out;
-}
+using namespace plain;
 
 ByteBuffer RandomBytes(std::mt19937& random, std::size_t length) {
   ByteBuffer bytes(length);
