@@ -37,6 +37,13 @@ void BM_DecodeQt(benchmark::State& state) {
   DecodeQt(state, bench::Encoded);
 }
 
+void BM_DecodeOursPlain(benchmark::State& state) {
+  bench::WithPlainKernels([&] { DecodeOurs(state, bench::Encoded); });
+}
+void BM_DecodeWrappedOursPlain(benchmark::State& state) {
+  bench::WithPlainKernels([&] { DecodeOurs(state, bench::EncodedWrapped); });
+}
+
 // EVP_DecodeBlock takes unbroken Base64 only; it is the reference for both rows.
 void BM_DecodeOpenSsl(benchmark::State& state) {
   const auto size = static_cast<std::size_t>(state.range(0));
@@ -74,9 +81,11 @@ void BM_DecodeWrappedOpenSslStream(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_DecodeOurs)->Name("decode/ours")->Apply(bench::PayloadSizes);
+BENCHMARK(BM_DecodeOursPlain)->Name("decode/ours_plain")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_DecodeOpenSsl)->Name("decode/openssl")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_DecodeQt)->Name("decode/qt")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_DecodeWrappedOurs)->Name("decode_crlf/ours")->Apply(bench::PayloadSizes);
+BENCHMARK(BM_DecodeWrappedOursPlain)->Name("decode_crlf/ours_plain")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_DecodeWrappedOpenSslStream)
     ->Name("decode_crlf/openssl_stream")
     ->Apply(bench::PayloadSizes);

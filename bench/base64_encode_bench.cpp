@@ -13,6 +13,10 @@ void BM_EncodeOurs(benchmark::State& state) {
   bench::CountPayload(state, size);
 }
 
+void BM_EncodeOursPlain(benchmark::State& state) {
+  bench::WithPlainKernels([&] { BM_EncodeOurs(state); });
+}
+
 void BM_EncodeOpenSsl(benchmark::State& state) {
   const auto size = static_cast<std::size_t>(state.range(0));
   const cipher::ByteBuffer& input = bench::Payload(size);
@@ -32,5 +36,6 @@ void BM_EncodeQt(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_EncodeOurs)->Name("encode/ours")->Apply(bench::PayloadSizes);
+BENCHMARK(BM_EncodeOursPlain)->Name("encode/ours_plain")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_EncodeOpenSsl)->Name("encode/openssl")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_EncodeQt)->Name("encode/qt")->Apply(bench::PayloadSizes);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "cipher/base64_kernels.h"
 #include "cipher/types.h"
 
 namespace bench {
@@ -30,6 +31,16 @@ const cipher::Text& Key();
 // Counts the payload, so that ours and a peer's figures compare directly.
 inline void CountPayload(benchmark::State& state, std::size_t size) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+
+// Runs a benchmark body with the plain kernels forced, as on a CPU without
+// vector units, then goes back to the best the CPU runs.
+template <class Body>
+void WithPlainKernels(Body body) {
+  const auto best = cipher::base64_detail::ActiveKernelSet();
+  cipher::base64_detail::UseKernels(cipher::base64_detail::KernelSet::kPlain);
+  body();
+  cipher::base64_detail::UseKernels(best);
 }
 
 // OpenSSL's calls wrapped the way a caller would use them in place of ours:

@@ -1,5 +1,6 @@
 // The plain kernels: table lookups, portable to any CPU.
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string_view>
 
@@ -53,8 +54,26 @@ std::size_t DecodePlain(const char* in, std::size_t groups, std::uint8_t* out) {
   return groups;
 }
 
+// Eight bytes at a time: a byte equal to c leaves a zero byte in word ^ c,
+// and the lowest flag of (v - 1s) & ~v & 80s is always a true zero byte.
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+constexpr std::uint64_t ZeroBytes(std::uint64_t v) {
+  return (v - kOnes) & ~v & kHighBits;
+}
+
 std::size_t ScanPlain(const char* in, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
+  std::size_t i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; size - i >= 8; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, in + i, 8);
+      const std::uint64_t hits =
+          ZeroBytes(word ^ (kOnes * ' ')) | ZeroBytes(word ^ (kOnes * '\r')) | (word & kHighBits);
+      if (hits != 0) return i + static_cast<std::size_t>(std::countr_zero(hits)) / 8;
+    }
+  }
+  for (; i < size; ++i) {
     const auto c = static_cast<std::uint8_t>(in[i]);
     if (c == ' ' || c == '\r' || c >= 0x80) return i;
   }

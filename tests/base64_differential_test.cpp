@@ -197,8 +197,18 @@ TEST(Base64Differential, EncoderMatchesTheRules) {
   });
 }
 
+// Where the decoder's scan must stop: the first space, CR or lead byte.
+std::size_t FirstByteToClean(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == ' ' || c == '\r' || c >= 0x80) return i;
+  }
+  return text.size();
+}
+
 // Each kernel against the plain one, byte for byte, including what the
-// decode kernel leaves when it stops inside a vector.
+// decode kernel leaves when it stops inside a vector; the scan against
+// where it must stop.
 TEST(Base64Differential, KernelsAgreeWithThePlainKernels) {
   const auto& plain = base64_detail::kPlainKernels;
   ForEachKernelSet([&] {
@@ -217,7 +227,7 @@ TEST(Base64Differential, KernelsAgreeWithThePlainKernels) {
       expected.resize(expectedGroups * 3);
       got.resize(expectedGroups * 3);
       ASSERT_EQ(got, expected) << text;
-      ASSERT_EQ(active.scan(text.data(), text.size()), plain.scan(text.data(), text.size()));
+      ASSERT_EQ(active.scan(text.data(), text.size()), FirstByteToClean(text));
     }
     // Every byte value in every position of a vector's worth of groups.
     Text clean = Base64Encode(RandomBytes(random, 48));
@@ -230,7 +240,7 @@ TEST(Base64Differential, KernelsAgreeWithThePlainKernels) {
         ASSERT_EQ(active.decode(text.data(), 16, b.data()), groups) << at << " " << byte;
         ASSERT_EQ(ByteBuffer(a.begin(), a.begin() + 3 * groups),
                   ByteBuffer(b.begin(), b.begin() + 3 * groups));
-        ASSERT_EQ(active.scan(text.data(), text.size()), plain.scan(text.data(), text.size()));
+        ASSERT_EQ(active.scan(text.data(), text.size()), FirstByteToClean(text));
       }
     }
   });
