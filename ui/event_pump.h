@@ -20,7 +20,7 @@ bool QuitRequestPending();
 int RunEventLoop();
 
 namespace pump_detail {
-inline constexpr int kCallsPerClockCheck = 256;
+inline constexpr int kCallsPerClockCheck = 4096;
 inline int callsUntilClockCheck = 1;
 void LookIfDue();
 }  // namespace pump_detail
