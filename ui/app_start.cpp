@@ -71,7 +71,8 @@ int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks) {
 
   eventLoopStarted = true;
   int exitCode = 0;
-  if (window != nullptr) exitCode = RunEventLoop();
+  // A window closed before this point raised no quit request; no loop then.
+  if (window != nullptr && !window->IsGone()) exitCode = RunEventLoop();
 
   delete window.data();  // normally gone already; no handler runs any more
   RunExitHandlers();
