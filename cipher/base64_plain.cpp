@@ -47,9 +47,15 @@ std::size_t DecodePlain(const char* in, std::size_t groups, std::uint8_t* out) {
   for (std::size_t g = 0; g < groups; ++g, text += 4, out += 3) {
     const std::uint32_t bits = kAt0[text[0]] | kAt1[text[1]] | kAt2[text[2]] | kAt3[text[3]];
     if (bits & kOutside) return g;
-    out[0] = static_cast<std::uint8_t>(bits >> 16);
-    out[1] = static_cast<std::uint8_t>(bits >> 8);
-    out[2] = static_cast<std::uint8_t>(bits);
+    if constexpr (std::endian::native == std::endian::little) {
+      // One 4-byte store; its fourth byte falls in the overrun the next group overwrites.
+      const std::uint32_t bytes = __builtin_bswap32(bits << 8);
+      std::memcpy(out, &bytes, 4);
+    } else {
+      out[0] = static_cast<std::uint8_t>(bits >> 16);
+      out[1] = static_cast<std::uint8_t>(bits >> 8);
+      out[2] = static_cast<std::uint8_t>(bits);
+    }
   }
   return groups;
 }
