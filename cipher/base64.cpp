@@ -15,10 +15,11 @@ constexpr std::size_t kGroupsPerStep = 2048;
 // every byte is a unit of its own. A CR goes with the LF that follows it
 // once spaces are gone, even with spaces in between; a CR that only meets an
 // LF because another pair was removed stays, as the two passes keep it.
-// Returns false, leaving `out` unfinished, on meeting a byte of 0x80 or more.
+// Appends to `out`; returns false, leaving `out` unfinished, on meeting a
+// byte of 0x80 or more.
 bool CleanSingleByteText(std::string_view text, Text& out) {
   const base64_detail::ScanKernel scan = base64_detail::ActiveKernels().scan;
-  out.reserve(text.size());
+  out.reserve(out.size() + text.size());
   const std::size_t n = text.size();
   std::size_t at = 0;
   while (at < n) {
@@ -111,6 +112,10 @@ Text RemoveAllCrLf(const Text& text) {
 }
 
 namespace base64_detail {
+
+bool AppendCleanedSingleByteText(std::string_view text, Text& out) {
+  return CleanSingleByteText(text, out);
+}
 
 Text CleanForDecoding(std::string_view text) {
   Text cleaned;

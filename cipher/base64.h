@@ -143,6 +143,41 @@ void DecodeRest(std::string_view source, std::size_t at, LenientState& state, By
 // What RemoveAllCrLf(RemoveAllSpaces(text)) gives, without the copies in
 // between; texts without bytes of 0x80 or more take a fast path.
 Text CleanForDecoding(std::string_view text);
+// The fast path alone, appending to `out`; false (and `out` unfinished) as
+// soon as it meets a byte of 0x80 or more.
+bool AppendCleanedSingleByteText(std::string_view text, Text& out);
+
+// Text that needs cleaning is cleaned and decoded a piece at a time, so no
+// copy of a long text is ever made and what is decoded is still in cache.
+inline constexpr std::size_t kCleanPieceBytes = 16 * 1024;
+
+// Cleans and decodes `text` to its end. A piece ends after a byte that is
+// neither a space nor a CR, so no CR ... LF pair is split between pieces;
+// the characters of a group cut by a piece's end wait for the next piece.
+// On the first byte of 0x80 or more, where two-byte units begin to matter,
+// the rest from that piece on is cleaned in one go by the two passes.
+template <class Pump>
+void CleanAndDecode(std::string_view text, LenientState& state, ByteBuffer& out, Pump& pump) {
+  Text pending;  // cleaned characters not decoded yet
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = std::min(text.size(), at + kCleanPieceBytes);
+    while (end < text.size() && (text[end - 1] == ' ' || text[end - 1] == '\r')) ++end;
+    const std::size_t carried = pending.size();
+    if (!AppendCleanedSingleByteText(text.substr(at, end - at), pending)) {
+      // Every byte before `at` was a unit of its own, so `at` starts a unit.
+      pending.resize(carried);
+      pending += CleanForDecoding(text.substr(at));
+      break;
+    }
+    at = end;
+    if (at == text.size()) break;
+    const std::size_t wholeGroups = pending.size() / 4 * 4;
+    DecodeRest(std::string_view(pending).substr(0, wholeGroups), 0, state, out, pump);
+    pending.erase(0, wholeGroups);
+  }
+  DecodeRest(pending, 0, state, out, pump);
+}
 
 }  // namespace base64_detail
 
@@ -168,8 +203,7 @@ ByteBuffer Base64DecodeLenient(const Text& text, Pump&& pump) {
     // so cleaning what follows on its own gives the same text as cleaning
     // it all. When there is nothing to clean, no copy is made.
     if (ActiveKernels().scan(rest.data(), rest.size()) < rest.size()) {
-      const Text cleaned = CleanForDecoding(rest);
-      DecodeRest(cleaned, 0, state, result, pump);
+      CleanAndDecode(rest, state, result, pump);
     } else {
       DecodeRest(rest, 0, state, result, pump);
     }

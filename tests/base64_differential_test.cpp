@@ -144,6 +144,26 @@ TEST(Base64Differential, DamagedCiphertextsDecodeLikeTheRules) {
   });
 }
 
+// Long texts are cleaned in pieces of some kilobytes: CR, spaces and LF
+// that straddle where a piece would end, and lead bytes in a later piece.
+TEST(Base64Differential, DefectsAtPieceBoundariesDecodeLikeTheRules) {
+  const std::string_view snippets[] = {"\r\n", "\r  \n",   " \r \r\n\n",   "\r",
+                                       "   ",  "\xB0\xA1", "\xA1\xA1\r\n", "\t="};
+  ForEachKernelSet([&] {
+    std::mt19937 random(8);
+    const Text encoded = Base64Encode(RandomBytes(random, 40000));
+    for (std::size_t boundary : {std::size_t{16384}, std::size_t{32768}}) {
+      for (std::size_t at = boundary - 6; at <= boundary + 6; ++at) {
+        for (std::string_view snippet : snippets) {
+          Text text = " " + encoded;  // the leading space sends it all to the cleaner
+          text.insert(at, snippet);
+          ExpectDecodesLikeTheRules(text);
+        }
+      }
+    }
+  });
+}
+
 TEST(Base64Differential, WrappedCiphertextsDecodeToTheirBytes) {
   ForEachKernelSet([] {
     std::mt19937 random(5);
