@@ -71,7 +71,7 @@ void BM_DecryptWindowPump(benchmark::State& state) {
   const cipher::Text& ciphertext = FourMiBCiphertext();
   for (auto _ : state) {
     auto outcome = cipher::DecryptText(
-        ciphertext, [] { return kKey; }, [] { ui::PumpPendingEvents(); });
+        ciphertext, [] { return kKey; }, ui::DecodePump{});
     benchmark::DoNotOptimize(outcome);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * ciphertext.size()));

@@ -82,6 +82,23 @@ inline void ApplyFinalCut(const LenientState& state, ByteBuffer& out) {
   out.resize(out.size() - std::min(cut, out.size()));
 }
 
+// A pump may take a block's calls in one go: AfterGroups(n) stands for n
+// calls in a row with nothing in between, which lets a pump that counts its
+// calls do so once per block instead of once per group.
+template <class Pump>
+concept TakesCallsInBulk = requires(Pump& pump, std::size_t calls) {
+  pump.AfterGroups(calls);
+};
+
+template <class Pump>
+inline void PumpTimes(Pump& pump, std::size_t calls) {
+  if constexpr (TakesCallsInBulk<Pump>) {
+    pump.AfterGroups(calls);
+  } else {
+    for (std::size_t g = 0; g < calls; ++g) pump();
+  }
+}
+
 // Groups decoded per kernel call: a few kilobytes, so the output being
 // written stays in the first-level cache and the pump calls for a block
 // follow its groups closely.
@@ -111,7 +128,7 @@ std::size_t DecodeAlphabetRun(std::string_view source, std::size_t at, LenientSt
     out.resize(written + block * 3 + kDecodeOverrun);
     const std::size_t decoded = decode(source.data() + at, block, out.data() + written);
     out.resize(written + decoded * 3);
-    for (std::size_t g = 0; g < decoded; ++g) pump();
+    PumpTimes(pump, decoded);
     at += decoded * 4;
     wholeGroups -= decoded;
     if (decoded < block) break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 
 namespace ui {
 
@@ -35,6 +36,25 @@ inline void PumpPendingEvents() {
   if (--pump_detail::callsUntilClockCheck > 0) return;
   pump_detail::LookIfDue();
 }
+
+// The same as that many PumpPendingEvents() calls in a row: only a call
+// that runs the count down looks further.
+inline void PumpPendingEventsTimes(std::size_t calls) {
+  using pump_detail::callsUntilClockCheck;
+  while (calls >= static_cast<std::size_t>(callsUntilClockCheck)) {
+    calls -= static_cast<std::size_t>(callsUntilClockCheck);
+    callsUntilClockCheck = 0;
+    pump_detail::LookIfDue();  // sets the count afresh, also after nested pumps
+  }
+  callsUntilClockCheck -= static_cast<int>(calls);
+}
+
+// The pump as the window hands it to the decoder: once per group, or a whole
+// block of groups' calls at once.
+struct DecodePump {
+  void operator()() const { PumpPendingEvents(); }
+  void AfterGroups(std::size_t calls) const { PumpPendingEventsTimes(calls); }
+};
 
 // How long the pump lets pass between two looks at the toolkit; long enough
 // to cost nothing, short enough that input during a decode feels immediate.

@@ -48,8 +48,7 @@ void MainWindow::OnDecryptClicked() {
   auto readKey = [this]() -> cipher::Text {
     return gone_ ? cipher::Text{} : ReadBoxText(*编辑框3);
   };
-  auto pump = [] { PumpPendingEvents(); };
-  const cipher::CipherOutcome outcome = cipher::DecryptText(ciphertext, readKey, pump);
+  const cipher::CipherOutcome outcome = cipher::DecryptText(ciphertext, readKey, DecodePump{});
   if (gone_) return;  // closed during the decode: the result has nowhere to go
   if (std::holds_alternative<cipher::KeyMissing>(outcome)) {
     ShowKeyMissing();

@@ -72,6 +72,29 @@ class EventPumpTest : public QObject {
     QVERIFY(handled);
   }
 
+  // The decoder hands over a block's calls at once; they must count exactly
+  // like that many single calls, looks at the toolkit included.
+  void bulkCallsCountLikeSingleCalls() {
+    using ui::pump_detail::callsUntilClockCheck;
+    for (std::size_t calls : {0u, 1u, 99u, 100u, 101u, 4196u, 4197u, 10000u}) {
+      callsUntilClockCheck = 100;
+      for (std::size_t i = 0; i < calls; ++i) ui::PumpPendingEvents();
+      const int afterSingleCalls = callsUntilClockCheck;
+      callsUntilClockCheck = 100;
+      ui::PumpPendingEventsTimes(calls);
+      QCOMPARE(callsUntilClockCheck, afterSingleCalls);
+    }
+
+    bool handled = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { handled = true; }, Qt::QueuedConnection);
+    callsUntilClockCheck = 100;
+    ui::DecodePump{}.AfterGroups(99);
+    QVERIFY(!handled);
+    ui::DecodePump{}.AfterGroups(1);
+    QVERIFY(handled);
+  }
+
   void exitHandlersRunOnceInOrder() {
     ran.clear();
     ui::RegisterExitHandler(HandlerA);
