@@ -16,32 +16,32 @@ struct DecodeRow {
 };
 
 constexpr DecodeRow kLenientRows[] = {
-    {"", ""},                                         // the empty text
-    {"51 51 3D 3D", "41"},                            // QQ==
-    {"51 55 49 3D", "41 42"},                         // QUI=
-    {"51 55 4A 44", "41 42 43"},                      // QUJD
-    {"51 51", "41 00 00"},                            // QQ: past the end reads as A
-    {"51 55 49", "41 42 00"},                         // QUI
-    {"51 55 4A", "41 42 40"},                         // QUJ
-    {"51", "40 00 00"},                               // Q
-    {"51 55 4A 44 3D", "41 42"},                      // QUJD=: the cut reaches into group 1
-    {"51 20 51 20 3D 20 3D", "41"},                   // Q Q = = with spaces
-    {"51 55 0D 0A 4A 44", "41 42 43"},                // CR LF removed
-    {"51 55 0D 20 0A 4A 44", "41 42 43"},             // CR space LF becomes a pair
+    {"", ""},                                          // the empty text
+    {"51 51 3D 3D", "41"},                             // QQ==
+    {"51 55 49 3D", "41 42"},                          // QUI=
+    {"51 55 4A 44", "41 42 43"},                       // QUJD
+    {"51 51", "41 00 00"},                             // QQ: past the end reads as A
+    {"51 55 49", "41 42 00"},                          // QUI
+    {"51 55 4A", "41 42 40"},                          // QUJ
+    {"51", "40 00 00"},                                // Q
+    {"51 55 4A 44 3D", "41 42"},                       // QUJD=: the cut reaches into group 1
+    {"51 20 51 20 3D 20 3D", "41"},                    // Q Q = = with spaces
+    {"51 55 0D 0A 4A 44", "41 42 43"},                 // CR LF removed
+    {"51 55 0D 20 0A 4A 44", "41 42 43"},              // CR space LF becomes a pair
     {"51 55 0D 0D 0A 0A 4A 44", "41 43 40 24 30 00"},  // one pass: CR LF is left
-    {"51 55 4A 0A 44", "41 42 4A 0C 00 00"},          // a lone LF stops its group
+    {"51 55 4A 0A 44", "41 42 4A 0C 00 00"},           // a lone LF stops its group
     {"51 55 4A 44 09 51 55 4A 44", "41 42 43 25 42 43 0C 00 00"},  // tab
-    {"51 51 3D 3D 51 55 4A 44", "41 0F 40 41 42 43"},  // only the last stop cuts
-    {"51 55 4A 44 51 51 3D 3D", "41 42 43 41"},        // QUJDQQ==
-    {"3D 51 55 4A", ""},                               // =QUJ
-    {"51 3D 51 51", ""},                               // Q=QQ
-    {"51 55 4A 44 A1 A1 51 55 4A 44", "41 42 43 41 42 43"},  // full-width space
-    {"51 55 4A 44 B0", "41 42 43"},                   // lone lead byte at the end
-    {"51 55 4A 44 B0 A1", "41 42"},                   // a two-byte character stays
-    {"B0 A1 A1 B0", ""},                              // A1 A1 across units stays
+    {"51 51 3D 3D 51 55 4A 44", "41 0F 40 41 42 43"},              // only the last stop cuts
+    {"51 55 4A 44 51 51 3D 3D", "41 42 43 41"},                    // QUJDQQ==
+    {"3D 51 55 4A", ""},                                           // =QUJ
+    {"51 3D 51 51", ""},                                           // Q=QQ
+    {"51 55 4A 44 A1 A1 51 55 4A 44", "41 42 43 41 42 43"},        // full-width space
+    {"51 55 4A 44 B0", "41 42 43"},                                // lone lead byte at the end
+    {"51 55 4A 44 B0 A1", "41 42"},                                // a two-byte character stays
+    {"B0 A1 A1 B0", ""},                                           // A1 A1 across units stays
     {"51 55 4A 44 81 0D 0A 51 55 4A 44", "41 42 43 05 42 43 50 90 C0"},  // CR as trail byte
-    {"71 75 6A 64", "AA E8 DD"},                      // qujd: case matters
-    {"2F 2F 2F 2F", "FF FF FF"},                      // ////
+    {"71 75 6A 64", "AA E8 DD"},                                         // qujd: case matters
+    {"2F 2F 2F 2F", "FF FF FF"},                                         // ////
 };
 
 TEST(Base64DecodeLenient, DefectTable) {
@@ -65,11 +65,9 @@ TEST(Base64DecodeLenient, CleanersWalkCharacterUnits) {
         << in;
   }
   const std::pair<std::string_view, std::string_view> crlf[] = {
-      {"0D 0A 41 0D 0A", "41"},
-      {"0D 0D 0A 0A", "0D 0A"},        // one pass
-      {"81 0D 0A", "81 0D 0A"},        // CR is a trail byte
-      {"0D 0A 0D", "0D"},
-      {"41 B0", "41 B0"},              // a last lead byte is copied here
+      {"0D 0A 41 0D 0A", "41"}, {"0D 0D 0A 0A", "0D 0A"},  // one pass
+      {"81 0D 0A", "81 0D 0A"},                            // CR is a trail byte
+      {"0D 0A 0D", "0D"},       {"41 B0", "41 B0"},        // a last lead byte is copied here
   };
   for (const auto& [in, out] : crlf) {
     EXPECT_EQ(ToHex(TextAsBytes(RemoveAllCrLf(BytesAsText(FromHex(in))))), ToHex(FromHex(out)))
@@ -79,14 +77,39 @@ TEST(Base64DecodeLenient, CleanersWalkCharacterUnits) {
 
 TEST(Base64DecodeLenient, PumpsOncePerGroupAfterItsBytes) {
   const std::pair<std::string_view, std::size_t> cases[] = {
-      {"", 0}, {" \r\n \xA1\xA1", 0}, {"Q", 1}, {"QUJD", 1}, {"QUJD=", 2},
-      {"QU\r\nJDQUJD QQ", 3}, {"\t\t\t\t\t\t\t\t\t", 3},
+      {"", 0},
+      {" \r\n \xA1\xA1", 0},
+      {"Q", 1},
+      {"QUJD", 1},
+      {"QUJD=", 2},
+      {"QU\r\nJDQUJD QQ", 3},
+      {"\t\t\t\t\t\t\t\t\t", 3},
   };
   for (const auto& [input, expectedPumps] : cases) {
     std::size_t pumps = 0;
     const ByteBuffer out = Base64DecodeLenient(Text(input), [&] { ++pumps; });
     EXPECT_EQ(pumps, expectedPumps) << input;
     EXPECT_LE(out.size(), 3 * expectedPumps) << input;
+  }
+}
+
+// A pump that takes a block's calls at once must see the same number of
+// calls, and the bytes must not change.
+TEST(Base64DecodeLenient, BulkPumpSeesEveryGroup) {
+  struct BulkPump {
+    std::size_t* calls;
+    void operator()() const { ++*calls; }
+    void AfterGroups(std::size_t n) const { *calls += n; }
+  };
+  ByteBuffer bytes(50000);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 31);
+  const Text encoded = Base64Encode(bytes);
+  for (const Text& input : {encoded, "QQ==" + encoded, encoded + "\tQUJD", encoded.substr(7)}) {
+    std::size_t single = 0, bulk = 0;
+    const ByteBuffer expected = Base64DecodeLenient(input, [&] { ++single; });
+    EXPECT_EQ(Base64DecodeLenient(input, BulkPump{&bulk}), expected);
+    EXPECT_EQ(bulk, single);
+    EXPECT_EQ(bulk, (input.size() + 3) / 4);
   }
 }
 
