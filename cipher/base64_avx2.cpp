@@ -60,20 +60,24 @@ TEXTCRYPT_AVX2 unsigned DecodeEightGroups(__m256i chars, std::uint8_t* out) {
   // A byte is in the alphabet when its low-nibble class and high-nibble
   // class share no bit; the high nibble (and "/") also picks the offset
   // from character to value.
-  const __m256i lowClass = _mm256_setr_epi8(
-      0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A,
-      0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A);
-  const __m256i highClass = _mm256_setr_epi8(
-      0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10,
-      0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10);
-  const __m256i offsets = _mm256_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0,
-                                           0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m256i lowClass =
+      _mm256_setr_epi8(0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A, 0x1B,
+                       0x1B, 0x1B, 0x1A, 0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
+                       0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A);
+  const __m256i highClass =
+      _mm256_setr_epi8(0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10, 0x10,
+                       0x10, 0x10, 0x10, 0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10,
+                       0x10, 0x10, 0x10, 0x10, 0x10, 0x10);
+  const __m256i offsets =
+      _mm256_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 19, 4, -65,
+                       -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
   const __m256i nibbleMask = _mm256_set1_epi8(0x2F);  // bit 5 is ignored by the shuffles
   // Packing: four 6-bit values per lane into 24 bits, then the 24 bytes together.
   const __m256i pairWeights = _mm256_set1_epi32(0x01400140);
   const __m256i quadWeights = _mm256_set1_epi32(0x00011000);
-  const __m256i gather = _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1,  //
-                                          2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+  const __m256i gather =
+      _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1,  //
+                       2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
   const __m256i join = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
 
   const __m256i high = _mm256_and_si256(_mm256_srli_epi32(chars, 4), nibbleMask);
@@ -104,10 +108,9 @@ TEXTCRYPT_AVX2 std::size_t DecodeAvx2(const char* in, std::size_t groups, std::u
   // The last few groups: one 32-bit lane per group, lanes past the end read
   // as zero bytes without touching memory there.
   const auto left = static_cast<int>(groups - g);
-  const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(left),
-                                           _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  const __m256i chars =
-      _mm256_maskload_epi32(reinterpret_cast<const int*>(in + g * 4), lanes);
+  const __m256i lanes =
+      _mm256_cmpgt_epi32(_mm256_set1_epi32(left), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i chars = _mm256_maskload_epi32(reinterpret_cast<const int*>(in + g * 4), lanes);
   const unsigned decoded = DecodeEightGroups(chars, out + g * 3);
   return g + std::min<std::size_t>(decoded, groups - g);
 }

@@ -8,8 +8,13 @@ namespace {
 
 TEST(Base64Encode, Rfc4648Vectors) {
   const std::pair<std::string_view, std::string_view> vectors[] = {
-      {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-      {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+      {"", ""},
+      {"f", "Zg=="},
+      {"fo", "Zm8="},
+      {"foo", "Zm9v"},
+      {"foob", "Zm9vYg=="},
+      {"fooba", "Zm9vYmE="},
+      {"foobar", "Zm9vYmFy"},
   };
   for (const auto& [plain, encoded] : vectors) {
     EXPECT_EQ(Base64Encode(TextAsBytes(plain)), encoded) << plain;

@@ -10,9 +10,7 @@ namespace cipher {
 
 // Reads pairs of hex digits, ignoring spaces: "41 42" or "4142".
 inline ByteBuffer FromHex(std::string_view hex) {
-  const auto nibble = [](char c) {
-    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-  };
+  const auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
   ByteBuffer out;
   for (std::size_t i = 0; i < hex.size();) {
     if (hex[i] == ' ') {
@@ -35,7 +33,11 @@ inline std::string ToHex(const ByteBuffer& bytes) {
   return out;
 }
 
-inline Text BytesAsText(const ByteBuffer& bytes) { return Text(bytes.begin(), bytes.end()); }
-inline ByteBuffer TextAsBytes(std::string_view text) { return ByteBuffer(text.begin(), text.end()); }
+inline Text BytesAsText(const ByteBuffer& bytes) {
+  return Text(bytes.begin(), bytes.end());
+}
+inline ByteBuffer TextAsBytes(std::string_view text) {
+  return ByteBuffer(text.begin(), text.end());
+}
 
 }  // namespace cipher

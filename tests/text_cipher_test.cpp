@@ -34,7 +34,9 @@ class TextCipherTest : public ::testing::Test {
 
 TEST_F(TextCipherTest, KnownAnswerFromAnIndependentImplementation) {
   EXPECT_EQ(Plain(EncryptText(kNiHao, kMiYao)), "+AUR+g==");
-  EXPECT_EQ(Plain(DecryptText("+AUR+g==", [] { return kMiYao; }, kNoPump)), kNiHao);
+  EXPECT_EQ(Plain(DecryptText(
+                "+AUR+g==", [] { return kMiYao; }, kNoPump)),
+            kNiHao);
 }
 
 TEST_F(TextCipherTest, EmptyKeyIsRefusedAndTouchesNothing) {
@@ -44,7 +46,12 @@ TEST_F(TextCipherTest, EmptyKeyIsRefusedAndTouchesNothing) {
 
   int reads = 0, pumps = 0;
   const CipherOutcome outcome = DecryptText(
-      "QUJD", [&] { ++reads; return Text(); }, [&] { ++pumps; });
+      "QUJD",
+      [&] {
+        ++reads;
+        return Text();
+      },
+      [&] { ++pumps; });
   EXPECT_TRUE(std::holds_alternative<KeyMissing>(outcome));
   EXPECT_EQ(reads, 1);
   EXPECT_EQ(pumps, 0);
@@ -54,7 +61,9 @@ TEST_F(TextCipherTest, EmptyKeyIsRefusedAndTouchesNothing) {
 TEST_F(TextCipherTest, KeyOfOneSpaceIsAccepted) {
   const Text ciphertext = Plain(EncryptText("abc", " "));
   EXPECT_EQ(ciphertext, Base64Encode(Rc4Transform(TextAsBytes("abc"), "\x20")));
-  EXPECT_EQ(Plain(DecryptText(ciphertext, [] { return Text(" "); }, kNoPump)), "abc");
+  EXPECT_EQ(Plain(DecryptText(
+                ciphertext, [] { return Text(" "); }, kNoPump)),
+            "abc");
 }
 
 TEST_F(TextCipherTest, EncryptKeepsTheRawCipherBytes) {
@@ -68,10 +77,13 @@ TEST_F(TextCipherTest, EncryptKeepsTheRawCipherBytes) {
 
 TEST_F(TextCipherTest, DecryptKeepsTheDecodedBytesWhateverTheKey) {
   for (const Text& key : {Text("a"), Text(" "), kMiYao}) {
-    DecryptText("QUJD", [&] { return key; }, kNoPump);
+    DecryptText(
+        "QUJD", [&] { return key; }, kNoPump);
     EXPECT_EQ(lastDecodedBytes, FromHex("41 42 43")) << key;
   }
-  EXPECT_EQ(Plain(DecryptText("", [] { return Text("k"); }, kNoPump)), "");
+  EXPECT_EQ(Plain(DecryptText(
+                "", [] { return Text("k"); }, kNoPump)),
+            "");
   EXPECT_TRUE(lastDecodedBytes.empty());
 }
 
@@ -92,7 +104,9 @@ TEST_F(TextCipherTest, RoundTripsTexts) {
     for (const Text& text : texts) {
       const Text ciphertext = Plain(EncryptText(text, key));
       EXPECT_EQ(ciphertext.size(), (text.size() + 2) / 3 * 4);
-      EXPECT_EQ(Plain(DecryptText(ciphertext, [&] { return key; }, kNoPump)), text);
+      EXPECT_EQ(Plain(DecryptText(
+                    ciphertext, [&] { return key; }, kNoPump)),
+                text);
     }
   }
 }
@@ -100,7 +114,8 @@ TEST_F(TextCipherTest, RoundTripsTexts) {
 TEST_F(TextCipherTest, DecryptStopsAtTheFirstZeroByte) {
   // Cipher bytes chosen so that deciphering gives "ab", zero, "c".
   const ByteBuffer cipherBytes = Rc4Transform(FromHex("61 62 00 63"), "k");
-  EXPECT_EQ(Plain(DecryptText(Base64Encode(cipherBytes), [] { return Text("k"); }, kNoPump)),
+  EXPECT_EQ(Plain(DecryptText(
+                Base64Encode(cipherBytes), [] { return Text("k"); }, kNoPump)),
             "ab");
   EXPECT_EQ(lastDecodedBytes, cipherBytes);
 }
@@ -109,8 +124,7 @@ TEST_F(TextCipherTest, KeyIsReadAgainAfterDecodingAndMayBeEmptyThen) {
   const ByteBuffer cipherBytes = Rc4Transform(TextAsBytes("hello world"), "");
   int reads = 0;
   const CipherOutcome outcome = DecryptText(
-      Base64Encode(cipherBytes),
-      [&] { return ++reads == 1 ? Text("checked") : Text(); }, kNoPump);
+      Base64Encode(cipherBytes), [&] { return ++reads == 1 ? Text("checked") : Text(); }, kNoPump);
   EXPECT_EQ(reads, 2);
   EXPECT_EQ(Plain(outcome), "hello world");
 }
@@ -126,7 +140,8 @@ TEST_F(TextCipherTest, PumpMayRunBothOperationsInside) {
       outerCiphertext, [] { return Text("outer"); },
       [&] {
         if (++pumps != 1) return;
-        nestedResult = Plain(DecryptText(nestedCiphertext, [] { return Text("outer"); }, kNoPump));
+        nestedResult = Plain(DecryptText(
+            nestedCiphertext, [] { return Text("outer"); }, kNoPump));
         nestedEncryption = Plain(EncryptText("inside", "k"));
       });
 
@@ -136,7 +151,9 @@ TEST_F(TextCipherTest, PumpMayRunBothOperationsInside) {
   // The outer decode replaced the nested one's bytes when it ended.
   EXPECT_EQ(lastDecodedBytes, Rc4Transform(TextAsBytes(outerText), "outer"));
   EXPECT_EQ(lastCipherBytes, Rc4Transform(TextAsBytes("inside"), "k"));
-  EXPECT_EQ(Plain(DecryptText(nestedEncryption, [] { return Text("k"); }, kNoPump)), "inside");
+  EXPECT_EQ(Plain(DecryptText(
+                nestedEncryption, [] { return Text("k"); }, kNoPump)),
+            "inside");
 }
 
 }  // namespace

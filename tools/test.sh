@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 
+echo "== format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 passed=0
