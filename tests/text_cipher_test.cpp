@@ -55,6 +55,21 @@ TEST_F(TextCipherTest, EmptyKeyIsRefusedAndTouchesNothing) {
   EXPECT_TRUE(std::holds_alternative<KeyMissing>(outcome));
   EXPECT_EQ(reads, 1);
   EXPECT_EQ(pumps, 0);
+
+  // The same through the declared hook type.
+  const auto countingPump = [&] { ++pumps; };
+  const CipherOutcome viaHook = DecryptText(
+      "QUJD",
+      [&] {
+        ++reads;
+        return Text();
+      },
+      PumpPendingEvents(countingPump));
+  EXPECT_TRUE(std::holds_alternative<KeyMissing>(viaHook));
+  EXPECT_EQ(reads, 2);
+  EXPECT_EQ(pumps, 0);
+
+  EXPECT_EQ(lastCipherBytes, FromHex("de ad"));
   EXPECT_EQ(lastDecodedBytes, FromHex("be ef"));
 }
 
