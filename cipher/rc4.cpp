@@ -36,6 +36,56 @@ State ScheduleKey(std::string_view key) {
   return s;
 }
 
+// The keystream generator between calls: S, i, j, and S[i] loaded ahead.
+struct Generator {
+  State s;
+  unsigned i = 1;
+  unsigned j = 0;
+  unsigned si = 0;
+};
+
+// XORs n input bytes with the next n keystream bytes. The state lives in
+// locals for the whole run so that it stays in registers.
+void XorKeystream(Generator& g, const std::uint8_t* src, std::uint8_t* dst, std::size_t n) {
+  State& s = g.s;
+  unsigned i = g.i, j = g.j, si = g.si;
+  // S[i + 1] is loaded before this step's swap is stored, so the next step
+  // never waits on the store; the swap can only have changed it when j was
+  // i + 1, and then it now holds this step's S[i].
+  const auto next = [&]() -> std::uint64_t {
+    j = (j + si) & 255u;
+    const unsigned sj = s[j];
+    const unsigned nextI = (i + 1) & 255u;
+    const unsigned nextSi = s[nextI];
+    s[j] = static_cast<std::uint8_t>(si);
+    s[i] = static_cast<std::uint8_t>(sj);
+    const std::uint64_t keystream = s[(si + sj) & 255u];
+    si = nextI == j ? si : nextSi;
+    i = nextI;
+    return keystream;
+  };
+  std::size_t p = 0;
+  for (; p + 8 <= n; p += 8) {
+    // Eight keystream bytes in memory order, then one wide XOR.
+    std::uint64_t keystream = next() << ByteShift(0);
+    keystream |= next() << ByteShift(1);
+    keystream |= next() << ByteShift(2);
+    keystream |= next() << ByteShift(3);
+    keystream |= next() << ByteShift(4);
+    keystream |= next() << ByteShift(5);
+    keystream |= next() << ByteShift(6);
+    keystream |= next() << ByteShift(7);
+    std::uint64_t word;
+    std::memcpy(&word, src + p, 8);
+    word ^= keystream;
+    std::memcpy(dst + p, &word, 8);
+  }
+  for (; p < n; ++p) dst[p] = static_cast<std::uint8_t>(src[p] ^ next());
+  g.i = i;
+  g.j = j;
+  g.si = si;
+}
+
 // Output grows in steps that stay in the first-level cache, so zeroing a
 // step and then overwriting it costs next to nothing.
 constexpr std::size_t kStepBytes = 16 * 1024;
@@ -46,43 +96,12 @@ void Rc4IntoBuffer(const std::uint8_t* input, std::size_t size, std::string_view
   if (size == 0) return;
   out.reserve(size);
 
-  State s = ScheduleKey(key);
-  unsigned i = 0;
-  // j is kept unreduced: only its low 8 bits are ever used, and skipping the
-  // mask keeps the one serial dependency of the cipher down to an addition.
-  unsigned j = 0;
-  const auto next = [&]() -> std::uint64_t {
-    i = (i + 1) & 255u;
-    const unsigned si = s[i];
-    j += si;
-    const unsigned sj = s[j & 255u];
-    s[i] = static_cast<std::uint8_t>(sj);
-    s[j & 255u] = static_cast<std::uint8_t>(si);
-    return s[(si + sj) & 255u];
-  };
-
+  Generator g{ScheduleKey(key)};
+  g.si = g.s[1];
   for (std::size_t done = 0; done < size;) {
     const std::size_t step = std::min(kStepBytes, size - done);
     out.resize(done + step);
-    auto* dst = reinterpret_cast<std::uint8_t*>(out.data()) + done;
-    const std::uint8_t* src = input + done;
-    std::size_t p = 0;
-    for (; p + 8 <= step; p += 8) {
-      // Eight keystream bytes in memory order, then one wide XOR.
-      std::uint64_t keystream = next() << ByteShift(0);
-      keystream |= next() << ByteShift(1);
-      keystream |= next() << ByteShift(2);
-      keystream |= next() << ByteShift(3);
-      keystream |= next() << ByteShift(4);
-      keystream |= next() << ByteShift(5);
-      keystream |= next() << ByteShift(6);
-      keystream |= next() << ByteShift(7);
-      std::uint64_t word;
-      std::memcpy(&word, src + p, 8);
-      word ^= keystream;
-      std::memcpy(dst + p, &word, 8);
-    }
-    for (; p < step; ++p) dst[p] = static_cast<std::uint8_t>(src[p] ^ next());
+    XorKeystream(g, input + done, reinterpret_cast<std::uint8_t*>(out.data()) + done, step);
     done += step;
   }
 }
