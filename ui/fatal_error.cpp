@@ -7,6 +7,7 @@
 
 #include "ui/exit_handlers.h"
 #include "ui/message_box.h"
+#include "ui/utf8_string.h"
 
 namespace ui {
 namespace {
@@ -58,8 +59,7 @@ void ReportFatalError(std::string_view message, std::source_location where) {
   }
   reporting = true;
   const std::string text = FatalErrorText(message, where);
-  ShowMessageBox(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                 QStringLiteral("错误"), MessageIcon::Error);
+  ShowMessageBox(FromUtf8(text), QStringLiteral("错误"), MessageIcon::Error);
   EndProcess();
 }
 

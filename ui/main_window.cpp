@@ -11,13 +11,10 @@
 
 #include "ui/event_pump.h"
 #include "ui/selection_hider.h"
+#include "ui/utf8_string.h"
 
 namespace ui {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Black on white whatever the desktop theme, as the window was drawn.
 void PaintBlackOnWhite(QWidget& box) {

@@ -9,16 +9,9 @@
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/usage_text.h"
+#include "ui/utf8_string.h"
 
 namespace ui {
-namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 void MainWindow::ShowKeyMissing() {
   ShowMessageBox(FromUtf8(cipher::KeyMissingMessage), FromUtf8(cipher::KeyMissingTitle),
                  MessageIcon::Error);
