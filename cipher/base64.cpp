@@ -11,40 +11,6 @@ constexpr bool IsLeadByte(char c) {
 // a step before the kernel overwrites it costs next to nothing.
 constexpr std::size_t kGroupsPerStep = 2048;
 
-// Spaces and CR LF pairs out of a text with no byte of 0x80 or more, where
-// every byte is a unit of its own. A CR goes with the LF that follows it
-// once spaces are gone, even with spaces in between; a CR that only meets an
-// LF because another pair was removed stays, as the two passes keep it.
-// Appends to `out`; returns false, leaving `out` unfinished, on meeting a
-// byte of 0x80 or more.
-bool CleanSingleByteText(std::string_view text, Text& out) {
-  const base64_detail::ScanKernel scan = base64_detail::ActiveKernels().scan;
-  out.reserve(out.size() + text.size());
-  const std::size_t n = text.size();
-  std::size_t at = 0;
-  while (at < n) {
-    const std::size_t run = scan(text.data() + at, n - at);
-    out.append(text.data() + at, run);
-    at += run;
-    if (at == n) break;
-    const char c = text[at];
-    if (IsLeadByte(c)) return false;
-    if (c == ' ') {
-      ++at;
-      continue;
-    }
-    std::size_t next = at + 1;  // c is a CR: what follows the spaces after it decides
-    while (next < n && text[next] == ' ') ++next;
-    if (next < n && text[next] == '\n') {
-      at = next + 1;
-      continue;
-    }
-    out += '\r';
-    at = next;
-  }
-  return true;
-}
-
 }  // namespace
 
 Text Base64Encode(const ByteBuffer& bytes) {
@@ -113,13 +79,43 @@ Text RemoveAllCrLf(const Text& text) {
 
 namespace base64_detail {
 
+// Spaces and CR LF pairs out of a text with no byte of 0x80 or more, where
+// every byte is a unit of its own. A CR goes with the LF that follows it
+// once spaces are gone, even with spaces in between; a CR that only meets an
+// LF because another pair was removed stays, as the two passes keep it.
+// Appends to `out`; returns false, leaving `out` unfinished, on meeting a
+// byte of 0x80 or more.
 bool AppendCleanedSingleByteText(std::string_view text, Text& out) {
-  return CleanSingleByteText(text, out);
+  const ScanKernel scan = ActiveKernels().scan;
+  out.reserve(out.size() + text.size());
+  const std::size_t n = text.size();
+  std::size_t at = 0;
+  while (at < n) {
+    const std::size_t run = scan(text.data() + at, n - at);
+    out.append(text.data() + at, run);
+    at += run;
+    if (at == n) break;
+    const char c = text[at];
+    if (IsLeadByte(c)) return false;
+    if (c == ' ') {
+      ++at;
+      continue;
+    }
+    std::size_t next = at + 1;  // c is a CR: what follows the spaces after it decides
+    while (next < n && text[next] == ' ') ++next;
+    if (next < n && text[next] == '\n') {
+      at = next + 1;
+      continue;
+    }
+    out += '\r';
+    at = next;
+  }
+  return true;
 }
 
 Text CleanForDecoding(std::string_view text) {
   Text cleaned;
-  if (CleanSingleByteText(text, cleaned)) return cleaned;
+  if (AppendCleanedSingleByteText(text, cleaned)) return cleaned;
   // Two-byte units change what is matched where; the two passes are the rule.
   return RemoveAllCrLf(RemoveAllSpaces(Text(text)));
 }
