@@ -61,6 +61,9 @@ int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks) {
   // The program ends when its window is closed, through the quit request.
   QApplication::setQuitOnLastWindowClosed(false);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/textcrypt.png")));
+  // Wayland compositors find the menu entry and its icon by this id (set by
+  // packaging/CMakeLists.txt), since they take no icon from the window.
+  QGuiApplication::setDesktopFileName(QStringLiteral(TEXTCRYPT_DESKTOP_FILE_NAME));
   LoadQtChineseTranslation(application);
 
   RegisterExitHandler(ReleaseLastBuffers);
