@@ -56,7 +56,12 @@ for page in textcrypt textcrypt-cli; do
   grep -q "^名称" <<<"$shown" && grep -qE "^ +$page - " <<<"$shown" ||
     fail "man -l does not show $page(1): $(head -5 <<<"$shown")"
 done
-bash -n "$work/root/usr/share/bash-completion/completions/textcrypt-cli" || fail "completion syntax"
+# bash-completion finds the completion in the package's share folder, as it
+# would in /usr/share once installed.
+loaded=$(XDG_DATA_DIRS="$work/root/usr/share" BASH_COMPLETION_USER_DIR="$work/none" bash -c '
+  source /usr/share/bash-completion/bash_completion
+  __load_completion textcrypt-cli && complete -p textcrypt-cli' 2>&1)
+[[ $loaded == *'-F _textcrypt_cli textcrypt-cli' ]] || fail "bash-completion does not load it: $loaded"
 grep -q '^License: Expat$' "$work/root/usr/share/doc/textcrypt/copyright" || fail "copyright licence"
 desktop-file-validate "$work/root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/$id.metainfo.xml" ||
