@@ -13,16 +13,17 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "tests/packaging/protocol_log.h"
 #include "tests/packaging/wayland_relay.h"
 
 extern char** environ;
@@ -150,37 +151,38 @@ struct WindowRequests {
   bool attached = false;    // then gave its surface a buffer
   bool shown = false;       // and committed it: the window is on screen
 
-  void Read(const std::string& line) {
-    static const std::regex getToplevel(
-        R"re(-> xdg_surface@\d+\.get_toplevel\(new id xdg_toplevel@(\d+)\))re");
-    static const std::regex appIdRequest(R"re(-> xdg_toplevel@(\d+)\.set_app_id\("(.*)"\))re");
-    static const std::regex sizeRequest(
-        R"re(-> xdg_toplevel@(\d+)\.set_(min|max)_size\((\d+), (\d+)\))re");
-    std::smatch match;
-    if (!toplevel && std::regex_search(line, match, getToplevel)) {
-      toplevel = static_cast<std::uint32_t>(std::stoul(match[1]));
-    } else if (std::regex_search(line, match, appIdRequest) && IsToplevel(match[1])) {
-      appId = match[2];
-    } else if (std::regex_search(line, match, sizeRequest) && IsToplevel(match[1])) {
-      const std::pair<int, int> size{std::stoi(match[3].str()), std::stoi(match[4].str())};
-      if (match[2] == "min") {
-        minimumSize = size;
-      } else {
-        maximumSize = size;
-      }
-    } else if (line.find("-> xdg_surface@") != std::string::npos &&
-               line.find(".ack_configure(") != std::string::npos) {
+  void Read(std::string_view line) {
+    const std::optional<LoggedRequest> request = ParseRequestLine(line);
+    if (!request) return;
+    if (request->interface == "xdg_surface" && request->name == "get_toplevel") {
+      if (!toplevel) toplevel = LastObjectId(request->arguments);
+    } else if (request->interface == "xdg_surface" && request->name == "ack_configure") {
       configured = true;
-    } else if (configured && line.find(".attach(wl_buffer@") != std::string::npos) {
-      attached = true;
-    } else if (attached && line.find("-> wl_surface@") != std::string::npos &&
-               line.find(".commit()") != std::string::npos) {
-      shown = true;
+    } else if (request->interface == "wl_surface" && request->name == "attach") {
+      attached = attached || (configured && request->arguments.starts_with("wl_buffer@"));
+    } else if (request->interface == "wl_surface" && request->name == "commit") {
+      shown = shown || attached;
+    } else if (request->interface == "xdg_toplevel" && request->object == toplevel) {
+      ReadToplevelRequest(*request);
     }
   }
 
  private:
-  bool IsToplevel(const std::string& id) const { return toplevel && std::stoul(id) == *toplevel; }
+  void ReadToplevelRequest(const LoggedRequest& request) {
+    if (request.name == "set_app_id") {
+      // A string argument is logged in double quotes.
+      appId = request.arguments;
+      if (appId.size() >= 2 && appId.front() == '"' && appId.back() == '"') {
+        appId = appId.substr(1, appId.size() - 2);
+      }
+    } else if (request.name == "set_min_size" || request.name == "set_max_size") {
+      std::pair<int, int> size{-1, -1};
+      if (std::sscanf(request.arguments.c_str(), "%d, %d", &size.first, &size.second) != 2) {
+        size = {-1, -1};
+      }
+      (request.name == "set_min_size" ? minimumSize : maximumSize) = size;
+    }
+  }
 };
 
 class WaylandSession : public ::testing::Test {
