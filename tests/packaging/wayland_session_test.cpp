@@ -208,7 +208,8 @@ class WaylandSession : public ::testing::Test {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    FAIL() << "weston did not start:\n" << ReadFile(runtimeDir_ / "weston.log");
+    FAIL() << "weston (Debian package weston) did not start:\n"
+           << ReadFile(runtimeDir_ / "weston.log");
   }
 
   void TearDown() override {
