@@ -13,13 +13,12 @@ constexpr std::string_view kGb18030ReplacementCharacter = "\x84\x31\xA4\x37";
 constexpr char32_t kEuroSign = U'€';
 
 // The C library's GB18030 tables take some characters from a later revision
-// of the standard; the tool keeps the
-// mapping its ciphertexts have always been made with (GB18030-2005 as ICU
-// has it), both ways. Without these the C library would write ten vertical
-// forms, eight CJK characters and six supplementary ones in other bytes,
-// could not write twenty-four private-use characters at all, would read
-// their bytes as other characters or refuse them, and would drop U+FEFF as
-// if it were a byte order mark.
+// of the standard; the tool keeps the mapping its ciphertexts have always been
+// made with (GB18030-2005 as ICU has it), both ways. Without this table the C
+// library would write ten vertical forms, eight CJK characters and six
+// supplementary ones in other bytes, could not write twenty-four private-use
+// characters at all, would read their bytes as other characters or refuse
+// them, and would drop U+FEFF as if it were a byte order mark.
 struct Mapping {
   char32_t codePoint;
   std::string_view bytes;
