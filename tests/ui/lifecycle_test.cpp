@@ -46,20 +46,19 @@ class LifecycleTest : public QObject {
                           "exit handler: cipher=0 decoded=0 window destroyed=1", "exit code 0"}));
   }
 
-  // The exit handlers run once, after the window is gone; the buffers of an
-  // Encrypt and a Decrypt are released.
   // Qt's own options on the command line change nothing (Qt's environment,
   // here the platform, still does).
   void commandLineIsIgnored() {
-    const Run run = RunHelper(
-        QStringLiteral("arguments"),
-        {"-qwindowtitle", "X", "-geometry", "300x200+10+10", "-style", "windows", "-reverse",
-         "-platform", "xcb", "--key", "value"});
+    const Run run = RunHelper(QStringLiteral("arguments"),
+                              {"-qwindowtitle", "X", "-geometry", "300x200+10+10", "-style",
+                               "windows", "-reverse", "-platform", "xcb", "--key", "value"});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out.value(0), QStringLiteral("title=Tarnevok特制文本加密工具 size=968x566 "
                                               "style=fusion right-to-left=0 arguments=1"));
   }
 
+  // The exit handlers run once, after the window is gone; the buffers of an
+  // Encrypt and a Decrypt are released.
   void escapeEndsTheProgram() {
     const Run run = RunHelper(QStringLiteral("esc"));
     QCOMPARE(run.status, QProcess::NormalExit);
