@@ -5,34 +5,46 @@ namespace {
 
 constexpr std::string_view kLineSeparator = "\u2028";
 constexpr std::string_view kParagraphSeparator = "\u2029";
+// The bytes a line break can start with; the text between is copied whole.
+constexpr std::string_view kLineBreakLeads = "\r\n\xE2";
 
 }  // namespace
 
 std::string LineBreaksToCrLf(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size() + utf8.size() / 16);
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const std::string_view rest = utf8.substr(i);
+  std::size_t start = 0;
+  for (std::size_t at = utf8.find_first_of(kLineBreakLeads); at != std::string_view::npos;
+       at = utf8.find_first_of(kLineBreakLeads, start)) {
+    const std::string_view rest = utf8.substr(at);
+    std::size_t length = 1;
     if (rest.starts_with("\r\n")) {
-      ++i;
+      length = 2;
     } else if (rest.starts_with(kLineSeparator) || rest.starts_with(kParagraphSeparator)) {
-      i += kLineSeparator.size() - 1;
-    } else if (utf8[i] != '\n' && utf8[i] != '\r') {
-      out += utf8[i];
+      length = kLineSeparator.size();
+    } else if (utf8[at] != '\n' && utf8[at] != '\r') {
+      out.append(utf8.substr(start, at + 1 - start));  // another character
+      start = at + 1;
       continue;
     }
+    out.append(utf8.substr(start, at - start));
     out += "\r\n";
+    start = at + length;
   }
+  out.append(utf8.substr(start));
   return out;
 }
 
 std::string CrLfToLf(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
-    out += utf8[i];
+  std::size_t start = 0;
+  for (std::size_t at = utf8.find("\r\n"); at != std::string_view::npos;
+       at = utf8.find("\r\n", start)) {
+    out.append(utf8.substr(start, at - start));
+    start = at + 1;  // the LF stays
   }
+  out.append(utf8.substr(start));
   return out;
 }
 
