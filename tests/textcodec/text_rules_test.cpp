@@ -34,6 +34,24 @@ TEST(LineBreaks, EveryKindOfLineBreakBecomesOneCrLf) {
   EXPECT_EQ(CrLfToLf("\r\r\n"), "\r\n");
 }
 
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
 struct EncodeCase {
   std::string utf8;
   std::string bytes;
@@ -59,6 +77,21 @@ TEST(ToolBytes, TextBecomesTheBytesOfCodePage936) {
     ASSERT_TRUE(bytes);
     EXPECT_EQ(*bytes, c.bytes);
   }
+}
+
+// Every character but the line breaks and NUL survives the round trip, so no
+// character is ever lost (a C library with other GB18030 tables fails here).
+TEST(ToolBytes, EveryCharacterComesBackUnchanged) {
+  std::string utf8;
+  for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+    if ((c >= 0xD800 && c <= 0xDFFF) || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029) {
+      continue;
+    }
+    AppendUtf8(utf8, c);
+  }
+  const auto bytes = Utf8ToToolBytes(utf8);
+  ASSERT_TRUE(bytes);
+  EXPECT_TRUE(ToolBytesToUtf8(*bytes) == utf8);  // too long to print
 }
 
 TEST(ToolBytes, NulIsFoundWhereItIs) {
