@@ -5,3 +5,9 @@ if(TARGET textcrypt_ui)
   add_executable(ui_bench ${CMAKE_CURRENT_LIST_DIR}/ui_window_bench.cpp)
   target_link_libraries(ui_bench PRIVATE textcrypt_ui benchmark::benchmark)
 endif()
+
+# The window's code-page bridge beside Qt's GB18030 converter.
+if(TARGET textcrypt_ui)
+  add_executable(code_page_bench ${CMAKE_CURRENT_LIST_DIR}/code_page_bench.cpp)
+  target_link_libraries(code_page_bench PRIVATE textcrypt_ui benchmark::benchmark)
+endif()

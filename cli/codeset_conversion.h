@@ -1,5 +1,5 @@
-// Conversions between the locale's encoding, UTF-8 and the tool's code page
-// (GB18030), done with the C library's iconv.
+// Conversions between the locale's encoding and UTF-8, done with the C
+// library's iconv. The tool's code page is textcodec's (textcodec/tool_text.h).
 #pragma once
 
 #include <cstddef>
@@ -7,8 +7,6 @@
 #include <string_view>
 
 namespace cli {
-
-inline constexpr const char* kToolCodeset = "GB18030";
 
 enum class ConversionError {
   kNone,
@@ -28,12 +26,6 @@ struct ConversionResult {
 // nothing is dropped or replaced silently.
 ConversionResult ConvertStrict(std::string_view input, const std::string& fromCodeset,
                                const std::string& toCodeset);
-
-// GB18030 to UTF-8 that never fails: each sequence that is not valid GB18030
-// becomes U+FFFD. Malformed sequences are cut the way the Encoding Standard's
-// gb18030 decoder (and the window's ICU decoder) cuts them, so an ASCII byte
-// after a bad lead byte survives.
-std::string DecodeGb18030Lenient(std::string_view bytes);
 
 bool IsUtf8Codeset(std::string_view codeset);
 

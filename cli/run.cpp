@@ -9,11 +9,11 @@
 #include "cipher/text_cipher.h"
 #include "cli/command_line.h"
 #include "cli/file_io.h"
-#include "cli/line_breaks.h"
 #include "cli/locale_codeset.h"
 #include "cli/messages.h"
 #include "cli/terminal_key.h"
 #include "cli/text_mode.h"
+#include "textcodec/line_breaks.h"
 
 #ifndef TEXTCRYPT_VERSION
 #define TEXTCRYPT_VERSION "unknown"
@@ -230,8 +230,9 @@ int RunRequest(const Console& console, const Request& request) {
   // at a lone LF.
   Step<cipher::Text> ciphertext = ToTool(console, request, *input, source);
   if (auto* stop = std::get_if<Stop>(&ciphertext)) return stop->exitCode;
-  cipher::Text cleaned = request.raw ? LineBreaksToCrLf(std::get<cipher::Text>(ciphertext))
-                                     : std::get<cipher::Text>(std::move(ciphertext));
+  cipher::Text cleaned = request.raw
+                             ? textcodec::LineBreaksToCrLf(std::get<cipher::Text>(ciphertext))
+                             : std::get<cipher::Text>(std::move(ciphertext));
   return Decrypt(console, request, cleaned, std::get<cipher::Text>(key));
 }
 

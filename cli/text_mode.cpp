@@ -1,15 +1,28 @@
 #include "cli/text_mode.h"
 
+#include <optional>
+
 #include "cli/codeset_conversion.h"
-#include "cli/line_breaks.h"
+#include "textcodec/tool_text.h"
 
 namespace cli {
 
-ToolBytes LocaleTextToToolBytes(std::string_view input, const std::string& codeset) {
-  if (const auto zero = input.find('\0'); zero != std::string_view::npos) {
-    return InputProblem{InputProblem::Kind::kZeroByte, zero};
+namespace {
+
+// A zero byte is the NUL character in every encoding a locale can have; the
+// command line refuses it, in its place in the input, before any conversion.
+std::optional<InputProblem> ZeroByteIn(std::string_view input) {
+  if (const auto zero = textcodec::FindNul(input)) {
+    return InputProblem{InputProblem::Kind::kZeroByte, *zero};
   }
-  // Through UTF-8, where line breaks are plain to see, to the tool's code page.
+  return std::nullopt;
+}
+
+}  // namespace
+
+ToolBytes LocaleTextToToolBytes(std::string_view input, const std::string& codeset) {
+  if (const auto zero = ZeroByteIn(input)) return *zero;
+  // Through UTF-8 to the tool's code page.
   ConversionResult utf8;
   if (IsUtf8Codeset(codeset)) {
     utf8 = ConvertStrict(input, "UTF-8", "UTF-8");  // validates
@@ -24,21 +37,19 @@ ToolBytes LocaleTextToToolBytes(std::string_view input, const std::string& codes
     case ConversionError::kInvalidInput:
       return InputProblem{InputProblem::Kind::kNotInCodeset, utf8.errorOffset};
   }
-  // Every Unicode character has a GB18030 form: only a missing converter fails.
-  ConversionResult tool = ConvertStrict(LineBreaksToCrLf(utf8.bytes), "UTF-8", kToolCodeset);
-  if (!tool.ok()) return InputProblem{InputProblem::Kind::kUnsupportedCodeset};
-  return std::move(tool.bytes);
+  // Every Unicode character has a form there: only a missing converter fails.
+  std::optional<std::string> tool = textcodec::Utf8ToToolBytes(utf8.bytes);
+  if (!tool) return InputProblem{InputProblem::Kind::kUnsupportedCodeset};
+  return std::move(*tool);
 }
 
 ToolBytes RawToolBytes(std::string_view input) {
-  if (const auto zero = input.find('\0'); zero != std::string_view::npos) {
-    return InputProblem{InputProblem::Kind::kZeroByte, zero};
-  }
+  if (const auto zero = ZeroByteIn(input)) return *zero;
   return cipher::Text(input);
 }
 
 LocaleText ToolBytesToLocaleText(const cipher::Text& bytes, const std::string& codeset) {
-  std::string utf8 = CrLfToLf(DecodeGb18030Lenient(bytes));
+  std::string utf8 = textcodec::ToolBytesToUtf8(bytes);
   if (IsUtf8Codeset(codeset)) return utf8;
   ConversionResult converted = ConvertStrict(utf8, "UTF-8", codeset);
   switch (converted.error) {

@@ -33,14 +33,15 @@ struct OutputProblem {
 using ToolBytes = std::variant<cipher::Text, InputProblem>;
 using LocaleText = std::variant<std::string, OutputProblem>;
 
-// Locale text to GB18030 with CR LF line breaks.
+// Locale text to the tool's bytes (textcodec/tool_text.h): CR LF line breaks,
+// "€" as 0x80. A zero byte is refused with its place, never dropped.
 ToolBytes LocaleTextToToolBytes(std::string_view input, const std::string& codeset);
 
 // Bytes as they stand; only a zero byte is refused.
 ToolBytes RawToolBytes(std::string_view input);
 
-// GB18030 with CR LF line breaks to locale text with LF line breaks; bytes
-// that are not valid GB18030 become U+FFFD.
+// The tool's bytes to locale text with LF line breaks; a lone 0x80 is "€",
+// bytes that are not valid GB18030 become U+FFFD.
 LocaleText ToolBytesToLocaleText(const cipher::Text& bytes, const std::string& codeset);
 
 // For messages: the locale's form of a UTF-8 text, or the UTF-8 itself

@@ -55,8 +55,14 @@ int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks) {
   ReserveMemoryForFatalError();
   std::set_terminate(ReportUncaughtException);
 
+  // The program reads no command line: Qt gets the program's name only, so
+  // options such as -style or -geometry change nothing, while Qt's
+  // environment variables (QT_QPA_PLATFORM and the like) still apply.
+  char fallbackName[] = "textcrypt";
+  char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
+  int qtArgc = 1;
   BeginQtStartupWatch();
-  QApplication application(argc, argv);
+  QApplication application(qtArgc, qtArgv);
   EndQtStartupWatch();
   // The program ends when its window is closed, through the quit request.
   QApplication::setQuitOnLastWindowClosed(false);

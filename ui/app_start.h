@@ -18,7 +18,8 @@ struct StartupHooks {
 // Registers the exit handler, shows the window centred with the focus in
 // the plaintext box, runs the event loop until the window is closed, runs
 // the exit handlers and returns the exit code (0). A fatal error ends the
-// process from inside with -1. argc and argv only reach Qt.
+// process from inside with -1. Of the command line only the program's name
+// is used (Qt gets it); everything after it is ignored.
 int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks = {});
 
 }  // namespace ui

@@ -1,6 +1,8 @@
-// The one place where box text meets the tool's code page. Every text the
-// cipher sees is GB18030: for each character of code page 936 it gives the
-// same bytes, and it can encode every Unicode character, so nothing is lost.
+// The one place where box text meets the tool's code page. The window hands
+// the shared text rules (textcodec/tool_text.h) UTF-8 and takes UTF-8 back;
+// the rules give each line break as CR LF, write every character in the bytes
+// code page 936 gives it (GB18030 for the rest, so nothing is lost) and keep
+// NULs out of the cipher's texts.
 #pragma once
 
 #include <QString>
@@ -9,13 +11,13 @@
 
 namespace ui {
 
-// Each line break (LF, CR LF, a lone CR, U+2028 or U+2029) becomes CR LF.
-// Unpaired surrogates become U+FFFD and NUL characters are dropped, so the
-// result is always a valid Text.
+// Each line break (LF, CR LF, a lone CR, U+2028 or U+2029) becomes CR LF and
+// "€" the byte 0x80. Unpaired surrogates become U+FFFD and NUL characters are
+// dropped, so the result is always a valid Text.
 cipher::Text BoxTextToBytes(const QString& boxText);
 
-// CR LF becomes a line break; bytes that are not valid GB18030 (what a wrong
-// key gives) show as U+FFFD.
+// CR LF becomes a line break and a lone 0x80 "€"; bytes that are not valid
+// GB18030 (what a wrong key gives) show as U+FFFD.
 QString BytesToBoxText(const cipher::Text& bytes);
 
 }  // namespace ui

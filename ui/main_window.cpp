@@ -11,6 +11,7 @@
 
 #include "ui/event_pump.h"
 #include "ui/selection_hider.h"
+#include "ui/sunken_edge.h"
 #include "ui/utf8_string.h"
 
 namespace ui {
@@ -30,7 +31,7 @@ void SetUpMultiLineBox(QPlainTextEdit& box, QTextOption::WrapMode wrap, const QS
   box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   box.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   box.setTabChangesFocus(true);
-  box.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  ApplySunkenEdge(box);
   box.setFocusPolicy(Qt::StrongFocus);
   box.setAccessibleName(name);
   PaintBlackOnWhite(box);
@@ -115,7 +116,7 @@ void MainWindow::CreateControls() {
   编辑框3->setObjectName(QStringLiteral("编辑框3"));
   编辑框3->setEchoMode(QLineEdit::Normal);  // the key is shown in clear
   编辑框3->setMaxLength(std::numeric_limits<int>::max());
-  编辑框3->setFrame(true);
+  ApplySunkenEdge(*编辑框3);
   编辑框3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   编辑框3->setFocusPolicy(Qt::StrongFocus);
   编辑框3->setAccessibleName(QStringLiteral("加密/解密密钥"));

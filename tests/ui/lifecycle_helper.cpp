@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <cstdio>
 #include <string>
@@ -103,6 +104,17 @@ void Scenario(const std::string& name, MainWindow& window) {
       decoding = false;
       Say(QStringLiteral("decode finished"));
     });
+  } else if (name == "arguments") {
+    ui_test::Later([&window] {
+      Say(QStringLiteral("title=%1 size=%2x%3 style=%4 right-to-left=%5 arguments=%6")
+              .arg(window.windowTitle())
+              .arg(window.width())
+              .arg(window.height())
+              .arg(QApplication::style()->name())
+              .arg(QApplication::isRightToLeft())
+              .arg(QCoreApplication::arguments().size()));
+      window.close();
+    });
   } else if (name == "fatal") {
     PrintBoxes();
     EncryptAndDecrypt(window);
@@ -128,7 +140,9 @@ int main(int argc, char** argv) {
     hooks.createWindow = [] { return static_cast<MainWindow*>(nullptr); };
   }
   hooks.afterShown = [&scenario](MainWindow& window) { Scenario(scenario, window); };
-  int qtArgc = 1;
+  // The "arguments" scenario hands the program its whole command line, as
+  // main() does; the others keep theirs from Qt.
+  int qtArgc = scenario == "arguments" ? argc : 1;
   const int code = ui::RunTextcrypt(qtArgc, argv, hooks);
   Say(QStringLiteral("exit code %1").arg(code));
   return code;

@@ -25,10 +25,11 @@ Run RunProgram(const QString& program, const QStringList& arguments,
           QString::fromUtf8(process.readAllStandardError())};
 }
 
-Run RunHelper(const QString& scenario) {
+Run RunHelper(const QString& scenario, const QStringList& arguments = {}) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  return RunProgram(QStringLiteral(LIFECYCLE_HELPER), {scenario}, environment);
+  return RunProgram(QStringLiteral(LIFECYCLE_HELPER), QStringList{scenario} + arguments,
+                    environment);
 }
 
 }  // namespace
@@ -43,6 +44,17 @@ class LifecycleTest : public QObject {
     QCOMPARE(run.out,
              QStringList({"visible=1 active=1 normal=1 focus=编辑框1 centred=1",
                           "exit handler: cipher=0 decoded=0 window destroyed=1", "exit code 0"}));
+  }
+
+  // Qt's own options on the command line change nothing (Qt's environment,
+  // here the platform, still does).
+  void commandLineIsIgnored() {
+    const Run run = RunHelper(QStringLiteral("arguments"),
+                              {"-qwindowtitle", "X", "-geometry", "300x200+10+10", "-style",
+                               "windows", "-reverse", "-platform", "xcb", "--key", "value"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out.value(0), QStringLiteral("title=Tarnevok特制文本加密工具 size=968x566 "
+                                              "style=fusion right-to-left=0 arguments=1"));
   }
 
   // The exit handlers run once, after the window is gone; the buffers of an
