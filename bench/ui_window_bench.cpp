@@ -77,7 +77,7 @@ void BM_DecryptWindowPump(benchmark::State& state) {
   const cipher::Text& ciphertext = CiphertextOfMiB(state);
   for (auto _ : state) {
     auto outcome = cipher::DecryptText(
-        ciphertext, [] { return kKey; }, ui::DecodePump{});
+        ciphertext, [] { return kKey; }, ui::ProcessPendingInput);
     benchmark::DoNotOptimize(outcome);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * ciphertext.size()));

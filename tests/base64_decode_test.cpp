@@ -96,18 +96,13 @@ TEST(Base64DecodeLenient, PumpsOncePerGroupAfterItsBytes) {
 // A pump that takes a block's calls at once must see the same number of
 // calls, and the bytes must not change.
 TEST(Base64DecodeLenient, BulkPumpSeesEveryGroup) {
-  struct BulkPump {
-    std::size_t* calls;
-    void operator()() const { ++*calls; }
-    void AfterGroups(std::size_t n) const { *calls += n; }
-  };
   ByteBuffer bytes(50000);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 31);
   const Text encoded = Base64Encode(bytes);
   for (const Text& input : {encoded, "QQ==" + encoded, encoded + "\tQUJD", encoded.substr(7)}) {
     std::size_t single = 0, bulk = 0;
     const ByteBuffer expected = Base64DecodeLenient(input, [&] { ++single; });
-    EXPECT_EQ(Base64DecodeLenient(input, BulkPump{&bulk}), expected);
+    EXPECT_EQ(Base64DecodeLenient(input, [&](std::size_t groups) { bulk += groups; }), expected);
     EXPECT_EQ(bulk, single);
     EXPECT_EQ(bulk, (input.size() + 3) / 4);
   }
