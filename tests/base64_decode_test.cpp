@@ -108,6 +108,28 @@ TEST(Base64DecodeLenient, BulkPumpSeesEveryGroup) {
   }
 }
 
+std::size_t groupsHeardOf = 0;
+void HearOfOneGroup() {
+  ++groupsHeardOf;
+}
+void HearOfGroups(std::size_t groups) {
+  EXPECT_GT(groups, 0u);
+  groupsHeardOf += groups;
+}
+
+// Plain functions serve as pumps too, as the window passes its own.
+TEST(Base64DecodeLenient, FunctionsServeAsPumps) {
+  const Text input = Base64Encode(ByteBuffer(10000, 0x5A)) + "\tQU\r\nJD QQ";
+  const std::size_t groups = (RemoveAllCrLf(RemoveAllSpaces(input)).size() + 3) / 4;
+  const ByteBuffer expected = Base64DecodeLenient(input, kNoPump);
+  for (const PumpPendingEvents pump :
+       {PumpPendingEvents(HearOfOneGroup), PumpPendingEvents(HearOfGroups)}) {
+    groupsHeardOf = 0;
+    EXPECT_EQ(Base64DecodeLenient(input, pump), expected);
+    EXPECT_EQ(groupsHeardOf, groups);
+  }
+}
+
 // The encoder's output with the defects mail clients and people add.
 Text WithSpacesEverywhere(const Text& encoded) {
   Text out;
