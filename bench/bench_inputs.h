@@ -37,10 +37,8 @@ inline void CountPayload(benchmark::State& state, std::size_t size) {
 // vector units, then goes back to the best the CPU runs.
 template <class Body>
 void WithPlainKernels(Body body) {
-  const auto best = cipher::base64_detail::ActiveKernelSet();
-  cipher::base64_detail::UseKernels(cipher::base64_detail::KernelSet::kPlain);
+  const cipher::base64_detail::ScopedKernels plain(cipher::base64_detail::KernelSet::kPlain);
   body();
-  cipher::base64_detail::UseKernels(best);
 }
 
 // OpenSSL's calls wrapped the way a caller would use them in place of ours:

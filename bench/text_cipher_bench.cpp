@@ -33,18 +33,6 @@ void BM_DecryptOurs(benchmark::State& state) {
   bench::CountPayload(state, size);
 }
 
-// The declared entry point, reaching the pump through a function reference.
-void BM_DecryptOursByReference(benchmark::State& state) {
-  const auto size = static_cast<std::size_t>(state.range(0));
-  const cipher::Text& ciphertext = bench::Sealed(size);
-  const auto readKey = [] { return bench::Key(); };
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(cipher::DecryptText(ciphertext, cipher::KeyReader(readKey),
-                                                 cipher::PumpPendingEvents(kNoPump)));
-  }
-  bench::CountPayload(state, size);
-}
-
 void BM_DecryptOpenSsl(benchmark::State& state) {
   const auto size = static_cast<std::size_t>(state.range(0));
   const cipher::Text& ciphertext = bench::Sealed(size);
@@ -60,5 +48,4 @@ void BM_DecryptOpenSsl(benchmark::State& state) {
 BENCHMARK(BM_EncryptOurs)->Name("encrypt/ours")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_EncryptOpenSsl)->Name("encrypt/openssl")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_DecryptOurs)->Name("decrypt/ours")->Apply(bench::PayloadSizes);
-BENCHMARK(BM_DecryptOursByReference)->Name("decrypt/ours_by_reference")->Apply(bench::PayloadSizes);
 BENCHMARK(BM_DecryptOpenSsl)->Name("decrypt/openssl")->Apply(bench::PayloadSizes);

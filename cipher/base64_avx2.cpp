@@ -2,18 +2,97 @@
 // The decoder finds the first group holding a byte outside the alphabet
 // from the vector's own check; the last few groups of a run are read with a
 // masked load, so nothing past the run is touched.
+//
+// The vector code follows the technique published by Wojciech Muła and
+// Daniel Lemire, "Faster Base64 Encoding and Decoding Using AVX2
+// Instructions" (ACM Transactions on the Web, 2018): multiplications split
+// groups into 6-bit values and pack them back, and 16-entry byte shuffles
+// serve as lookup tables, one index per nibble. Each table below says how it
+// follows from Base64Alphabet, and is checked against it at compile time.
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <immintrin.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
+#include "cipher/base64.h"
 #include "cipher/base64_kernels.h"
+#include "cipher/base64_rules.h"
 
 namespace cipher::base64_detail {
 namespace {
 
+// One 128-bit lane of a shuffle table; both lanes of a vector get the same.
+using LaneTable = std::array<std::int8_t, 16>;
+
+// Encoding, 6-bit value to character. The alphabet is five runs of
+// consecutive bytes: A-Z for 0-25, a-z for 26-51, 0-9 for 52-61, then + and
+// /. A value's index is 0 in the first run, 1 in the second and value - 50
+// (2 to 13) after that; its entry is the character minus the value:
+// 'A' - 0 = 65, 'a' - 26 = 71, '0' - 52 = -4 for all ten digits,
+// '+' - 62 = -19 and '/' - 63 = -16.
+constexpr LaneTable kEncodeOffsets = {65, 71, -4, -4, -4,  -4,  -4, -4,
+                                      -4, -4, -4, -4, -19, -16, 0,  0};
+constexpr unsigned EncodeIndex(unsigned value) {
+  return (value > 51 ? value - 51 : 0) + (value > 25 ? 1 : 0);
+}
+constexpr bool EncodeTableFollowsTheAlphabet() {
+  for (unsigned v = 0; v < Base64Alphabet.size(); ++v) {
+    if (((v + kEncodeOffsets[EncodeIndex(v)]) & 0xFF) !=
+        static_cast<std::uint8_t>(Base64Alphabet[v]))
+      return false;
+  }
+  return true;
+}
+static_assert(EncodeTableFollowsTheAlphabet());
+
+// Decoding, which bytes are in the alphabet. The alphabet's characters fall
+// under four kinds of high nibble, each given a bit: 2 (+ and /) bit 0x01,
+// 3 (digits) 0x02, 4 and 6 (A-O, a-o) 0x04, 5 and 7 (P-Z, p-z) 0x08; every
+// other high nibble gets 0x10. A low nibble's entry holds the bit of each
+// kind under which that nibble is not a character of the alphabet, and 0x10
+// always, so a byte is in the alphabet exactly when the entries of its two
+// nibbles share no bit.
+constexpr LaneTable kHighNibbleClass = {0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08,
+                                        0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10};
+constexpr LaneTable kLowNibbleClass = {0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
+                                       0x11, 0x11, 0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A};
+// Decoding, character to value: the high nibble picks the offset that turns
+// its characters into values (digits 52 - '0' = 4, A-Z 0 - 'A' = -65, a-z
+// 26 - 'a' = -71, + 62 - '+' = 19), except that "/" shares its high nibble
+// with "+", so its index is moved down to 1, for 63 - '/' = 16.
+constexpr LaneTable kDecodeOffsets = {0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr bool DecodeTablesFollowTheAlphabet() {
+  for (unsigned c = 0; c < 256; ++c) {
+    const unsigned high = c >> 4, low = c & 0x0F;
+    const bool outside = (kLowNibbleClass[low] & kHighNibbleClass[high]) != 0;
+    if (outside != !InAlphabet(static_cast<char>(c))) return false;
+    const unsigned index = c == '/' ? high - 1 : high;
+    if (!outside && ((c + kDecodeOffsets[index]) & 0xFF) != unsigned(kDecodeValue[c])) return false;
+  }
+  return true;
+}
+static_assert(DecodeTablesFollowTheAlphabet());
+
 #define TEXTCRYPT_AVX2 __attribute__((target("avx2")))
+
+// A table for both lanes, as one 32-byte constant.
+using VectorTable = std::array<std::int8_t, 32>;
+constexpr VectorTable BothLanes(const LaneTable& lane) {
+  VectorTable table{};
+  for (std::size_t i = 0; i < table.size(); ++i) table[i] = lane[i % lane.size()];
+  return table;
+}
+constexpr VectorTable kEncodeOffsetsVector = BothLanes(kEncodeOffsets);
+constexpr VectorTable kHighNibbleClassVector = BothLanes(kHighNibbleClass);
+constexpr VectorTable kLowNibbleClassVector = BothLanes(kLowNibbleClass);
+constexpr VectorTable kDecodeOffsetsVector = BothLanes(kDecodeOffsets);
+
+TEXTCRYPT_AVX2 __m256i Load(const VectorTable& table) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table.data()));
+}
 
 // Turns the 3-byte groups in each 32-bit lane (bytes b, a, c, b) into four
 // 6-bit values, one per byte.
@@ -28,10 +107,8 @@ TEXTCRYPT_AVX2 __m256i SplitIntoSixBits(__m256i lanes) {
 // 6-bit values to alphabet characters: each range of the alphabet is a run
 // of consecutive bytes, so one offset per range does it.
 TEXTCRYPT_AVX2 __m256i ValuesToCharacters(__m256i values) {
-  const __m256i offsets =
-      _mm256_setr_epi8(65, 71, -4, -4, -4, -4, -4, -4, -4, -4, -4, -4, -19, -16, 0, 0, 65, 71, -4,
-                       -4, -4, -4, -4, -4, -4, -4, -4, -4, -19, -16, 0, 0);
-  // 0..25 -> 0, 26..51 -> 1, 52..61 -> 2..11, 62 -> 12, 63 -> 13.
+  const __m256i offsets = Load(kEncodeOffsetsVector);
+  // EncodeIndex: 0..25 -> 0, 26..51 -> 1, 52..61 -> 2..11, 62 -> 12, 63 -> 13.
   __m256i range = _mm256_subs_epu8(values, _mm256_set1_epi8(51));
   range = _mm256_sub_epi8(range, _mm256_cmpgt_epi8(values, _mm256_set1_epi8(25)));
   return _mm256_add_epi8(values, _mm256_shuffle_epi8(offsets, range));
@@ -60,18 +137,13 @@ TEXTCRYPT_AVX2 unsigned DecodeEightGroups(__m256i chars, std::uint8_t* out) {
   // A byte is in the alphabet when its low-nibble class and high-nibble
   // class share no bit; the high nibble (and "/") also picks the offset
   // from character to value.
-  const __m256i lowClass =
-      _mm256_setr_epi8(0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x13, 0x1A, 0x1B,
-                       0x1B, 0x1B, 0x1A, 0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
-                       0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A);
-  const __m256i highClass =
-      _mm256_setr_epi8(0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10, 0x10,
-                       0x10, 0x10, 0x10, 0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10,
-                       0x10, 0x10, 0x10, 0x10, 0x10, 0x10);
-  const __m256i offsets =
-      _mm256_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 19, 4, -65,
-                       -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
-  const __m256i nibbleMask = _mm256_set1_epi8(0x2F);  // bit 5 is ignored by the shuffles
+  const __m256i lowClass = Load(kLowNibbleClassVector);
+  const __m256i highClass = Load(kHighNibbleClassVector);
+  const __m256i offsets = Load(kDecodeOffsetsVector);
+  // The 32-bit shift moves bits of the next byte into the top of each byte.
+  // The shuffles read only the low four bits of an index and its top bit,
+  // which this mask clears, so 0x2F (the byte "/") serves as 0x0F here.
+  const __m256i nibbleMask = _mm256_set1_epi8(0x2F);
   // Packing: four 6-bit values per lane into 24 bits, then the 24 bytes together.
   const __m256i pairWeights = _mm256_set1_epi32(0x01400140);
   const __m256i quadWeights = _mm256_set1_epi32(0x00011000);
@@ -116,14 +188,15 @@ TEXTCRYPT_AVX2 std::size_t DecodeAvx2(const char* in, std::size_t groups, std::u
 }
 
 TEXTCRYPT_AVX2 std::size_t ScanAvx2(const char* in, std::size_t size) {
-  const __m256i space = _mm256_set1_epi8(' ');
-  const __m256i cr = _mm256_set1_epi8('\r');
+  // The bytes that NeedsCleaning.
+  const __m256i space = _mm256_set1_epi8(kSpace);
+  const __m256i cr = _mm256_set1_epi8(kCarriageReturn);
   std::size_t i = 0;
   for (; size - i >= 32; i += 32) {
     const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
     const __m256i hits =
         _mm256_or_si256(_mm256_cmpeq_epi8(chars, space), _mm256_cmpeq_epi8(chars, cr));
-    // The sign bit of each byte is set exactly for bytes of 0x80 or more.
+    // The sign bit of each byte is set exactly for bytes of 0x80 and up.
     const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(hits, chars)));
     if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
   }

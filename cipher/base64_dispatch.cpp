@@ -50,10 +50,12 @@ const Kernels& ActiveKernels() {
   return *CurrentActive().kernels;
 }
 
-bool UseKernels(KernelSet set) {
-  if (!CpuRuns(set)) return false;
-  CurrentActive() = {set, &KernelsOf(set)};
-  return true;
+ScopedKernels::ScopedKernels(KernelSet set) : previous_(ActiveKernelSet()), runs_(CpuRuns(set)) {
+  if (runs_) CurrentActive() = {set, &KernelsOf(set)};
+}
+
+ScopedKernels::~ScopedKernels() {
+  CurrentActive() = {previous_, &KernelsOf(previous_)};
 }
 
 }  // namespace cipher::base64_detail

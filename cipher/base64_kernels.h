@@ -20,8 +20,8 @@ using EncodeKernel = void (*)(const std::uint8_t* in, std::size_t groups, char* 
 using DecodeKernel = std::size_t (*)(const char* in, std::size_t groups, std::uint8_t* out);
 inline constexpr std::size_t kDecodeOverrun = 32;
 
-// Position of the first space, CR or byte of 0x80 or more, or size if none:
-// a text without them is already clean for the decoder.
+// Position of the first byte that NeedsCleaning (base64_rules.h), or size
+// if there is none.
 using ScanKernel = std::size_t (*)(const char* in, std::size_t size);
 
 struct Kernels {
@@ -31,15 +31,30 @@ struct Kernels {
 };
 
 enum class KernelSet { kPlain, kAvx2 };
+inline constexpr KernelSet kEveryKernelSet[] = {KernelSet::kPlain, KernelSet::kAvx2};
 
 // Whether this CPU (and this build) can run a set.
 bool CpuRuns(KernelSet set);
-// The set in use; the best the CPU runs unless UseKernels chose another.
+// The set in use; the best the CPU runs unless a ScopedKernels chose another.
 KernelSet ActiveKernelSet();
 const Kernels& ActiveKernels();
-// Switches every later call to `set` (tests force each set in turn); a set
-// the CPU cannot run is refused and false returned.
-bool UseKernels(KernelSet set);
+
+// Switches every call to `set` while it lives, then back to the set in use
+// before: tests, benchmarks and the fuzzer force each set in turn this way.
+// A set the CPU cannot run is not switched to, and Runs() says so.
+class ScopedKernels {
+ public:
+  explicit ScopedKernels(KernelSet set);
+  ~ScopedKernels();
+  ScopedKernels(const ScopedKernels&) = delete;
+  ScopedKernels& operator=(const ScopedKernels&) = delete;
+
+  bool Runs() const { return runs_; }
+
+ private:
+  KernelSet previous_;
+  bool runs_;
+};
 
 // The sets themselves, for the dispatcher.
 extern const Kernels kPlainKernels;

@@ -4,19 +4,19 @@
 #include <cstring>
 #include <string_view>
 
+#include "cipher/base64.h"
 #include "cipher/base64_kernels.h"
+#include "cipher/base64_rules.h"
 
 namespace cipher::base64_detail {
 namespace {
-
-constexpr std::string_view kAlphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Two output characters for each 12-bit half of a group.
 using CharPair = std::array<char, 2>;
 constexpr std::array<CharPair, 4096> kPairs = [] {
   std::array<CharPair, 4096> table{};
-  for (std::size_t v = 0; v < table.size(); ++v) table[v] = {kAlphabet[v >> 6], kAlphabet[v & 63]};
+  for (std::size_t v = 0; v < table.size(); ++v)
+    table[v] = {Base64Alphabet[v >> 6], Base64Alphabet[v & 63]};
   return table;
 }();
 
@@ -27,8 +27,8 @@ using ShiftedTable = std::array<std::uint32_t, 256>;
 constexpr ShiftedTable Shifted(unsigned shift) {
   ShiftedTable table{};
   table.fill(kOutside);
-  for (std::size_t v = 0; v < kAlphabet.size(); ++v) {
-    table[static_cast<std::uint8_t>(kAlphabet[v])] = static_cast<std::uint32_t>(v) << shift;
+  for (std::size_t c = 0; c < table.size(); ++c) {
+    if (InAlphabet(static_cast<char>(c))) table[c] = std::uint32_t(kDecodeValue[c]) << shift;
   }
   return table;
 }
@@ -62,6 +62,7 @@ std::size_t DecodePlain(const char* in, std::size_t groups, std::uint8_t* out) {
 
 // Eight bytes at a time: a byte equal to c leaves a zero byte in word ^ c,
 // and the lowest flag of (v - 1s) & ~v & 80s is always a true zero byte.
+// A byte of 0x80 and up is one with its high bit set.
 constexpr std::uint64_t kOnes = 0x0101010101010101u;
 constexpr std::uint64_t kHighBits = 0x8080808080808080u;
 constexpr std::uint64_t ZeroBytes(std::uint64_t v) {
@@ -75,13 +76,14 @@ std::size_t ScanPlain(const char* in, std::size_t size) {
       std::uint64_t word;
       std::memcpy(&word, in + i, 8);
       const std::uint64_t hits =
-          ZeroBytes(word ^ (kOnes * ' ')) | ZeroBytes(word ^ (kOnes * '\r')) | (word & kHighBits);
+          ZeroBytes(word ^ (kOnes * static_cast<std::uint8_t>(kSpace))) |
+          ZeroBytes(word ^ (kOnes * static_cast<std::uint8_t>(kCarriageReturn))) |
+          (word & kHighBits);
       if (hits != 0) return i + static_cast<std::size_t>(std::countr_zero(hits)) / 8;
     }
   }
   for (; i < size; ++i) {
-    const auto c = static_cast<std::uint8_t>(in[i]);
-    if (c == ' ' || c == '\r' || c >= 0x80) return i;
+    if (NeedsCleaning(in[i])) return i;
   }
   return size;
 }

@@ -1,7 +1,9 @@
 #include "cipher/text_cipher.h"
 
 #include <cstring>
+#include <utility>
 
+#include "cipher/base64.h"
 #include "cipher/rc4_stream.h"
 
 namespace cipher {
@@ -20,12 +22,7 @@ CipherOutcome EncryptText(const Text& plaintext, const Text& key) {
 
 CipherOutcome DecryptText(const Text& ciphertext, KeyReader readKey, PumpPendingEvents pump) {
   if (readKey().empty()) return KeyMissing{};
-  return text_cipher_detail::FinishDecrypt(Base64DecodeLenient(ciphertext, pump), readKey);
-}
-
-namespace text_cipher_detail {
-
-CipherOutcome FinishDecrypt(ByteBuffer decoded, KeyReader readKey) {
+  ByteBuffer decoded = Base64DecodeLenient(ciphertext, pump);
   const Text key = readKey();  // may differ from the checked key, or be empty
   // Nothing runs between storing the decoded bytes and deciphering them, so
   // a nested operation can never swap the buffer out from under us.
@@ -38,7 +35,5 @@ CipherOutcome FinishDecrypt(ByteBuffer decoded, KeyReader readKey) {
   }
   return plain;
 }
-
-}  // namespace text_cipher_detail
 
 }  // namespace cipher

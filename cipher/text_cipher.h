@@ -1,11 +1,9 @@
 // The two operations behind the Encrypt and Decrypt buttons.
 #pragma once
 
-#include <concepts>
-#include <type_traits>
+#include <string_view>
 #include <variant>
 
-#include "cipher/base64.h"
 #include "cipher/types.h"
 
 namespace cipher {
@@ -23,24 +21,9 @@ CipherOutcome EncryptText(const Text& plaintext, const Text& key);
 
 // Lenient Base64, then RC4 under the key as it stands once decoding is done;
 // the result ends before the first zero byte. readKey is called once for the
-// empty-key check and, unless that fails, once more after decoding. pump()
-// runs after every decoded group and may run either operation again.
+// empty-key check and, unless that fails, once more after decoding. The pump
+// hears of every decoded group and may run either operation again.
 CipherOutcome DecryptText(const Text& ciphertext, KeyReader readKey, PumpPendingEvents pump);
-
-namespace text_cipher_detail {
-// Everything after decoding: reads the key again, keeps the decoded bytes in
-// lastDecodedBytes and deciphers them.
-CipherOutcome FinishDecrypt(ByteBuffer decoded, KeyReader readKey);
-}  // namespace text_cipher_detail
-
-// The same operation for a pump passed as any callable: the decoder then
-// calls it directly, so a pump that does nothing costs nothing.
-template <std::invocable Pump>
-requires(!std::same_as<std::remove_cvref_t<Pump>, PumpPendingEvents>) CipherOutcome
-    DecryptText(const Text& ciphertext, KeyReader readKey, Pump&& pump) {
-  if (readKey().empty()) return KeyMissing{};
-  return text_cipher_detail::FinishDecrypt(Base64DecodeLenient(ciphertext, pump), readKey);
-}
 
 // The raw bytes of the last encryption and of the last decode.
 extern ByteBuffer lastCipherBytes;

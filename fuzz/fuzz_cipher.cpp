@@ -20,14 +20,14 @@ void CheckAgainstThePlainRules(const cipher::Text& text, const cipher::ByteBuffe
   using namespace cipher;
   const plain::PlainDecoded expected = plain::PlainDecode(text);
   const Text expectedEncoding = plain::PlainEncode(bytes);
-  for (auto set : {base64_detail::KernelSet::kPlain, base64_detail::KernelSet::kAvx2}) {
-    if (!base64_detail::UseKernels(set)) continue;
+  for (auto set : base64_detail::kEveryKernelSet) {
+    const base64_detail::ScopedKernels kernels(set);
+    if (!kernels.Runs()) continue;
     std::size_t pumps = 0;
     Check(Base64DecodeLenient(text, [&] { ++pumps; }) == expected.bytes);
     Check(pumps == expected.pumps);
     Check(Base64Encode(bytes) == expectedEncoding);
   }
-  base64_detail::UseKernels(base64_detail::KernelSet::kAvx2);  // back to the best the CPU runs
 }
 
 }  // namespace

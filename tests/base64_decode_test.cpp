@@ -11,44 +11,44 @@ namespace {
 constexpr auto kNoPump = [] {};
 
 struct DecodeRow {
-  std::string_view inputHex;
+  std::string_view input;
   std::string_view resultHex;
 };
 
 constexpr DecodeRow kLenientRows[] = {
-    {"", ""},                                          // the empty text
-    {"51 51 3D 3D", "41"},                             // QQ==
-    {"51 55 49 3D", "41 42"},                          // QUI=
-    {"51 55 4A 44", "41 42 43"},                       // QUJD
-    {"51 51", "41 00 00"},                             // QQ: past the end reads as A
-    {"51 55 49", "41 42 00"},                          // QUI
-    {"51 55 4A", "41 42 40"},                          // QUJ
-    {"51", "40 00 00"},                                // Q
-    {"51 55 4A 44 3D", "41 42"},                       // QUJD=: the cut reaches into group 1
-    {"51 20 51 20 3D 20 3D", "41"},                    // Q Q = = with spaces
-    {"51 55 0D 0A 4A 44", "41 42 43"},                 // CR LF removed
-    {"51 55 0D 20 0A 4A 44", "41 42 43"},              // CR space LF becomes a pair
-    {"51 55 0D 0D 0A 0A 4A 44", "41 43 40 24 30 00"},  // one pass: CR LF is left
-    {"51 55 4A 0A 44", "41 42 4A 0C 00 00"},           // a lone LF stops its group
-    {"51 55 4A 44 09 51 55 4A 44", "41 42 43 25 42 43 0C 00 00"},  // tab
-    {"51 51 3D 3D 51 55 4A 44", "41 0F 40 41 42 43"},              // only the last stop cuts
-    {"51 55 4A 44 51 51 3D 3D", "41 42 43 41"},                    // QUJDQQ==
-    {"3D 51 55 4A", ""},                                           // =QUJ
-    {"51 3D 51 51", ""},                                           // Q=QQ
-    {"51 55 4A 44 A1 A1 51 55 4A 44", "41 42 43 41 42 43"},        // full-width space
-    {"51 55 4A 44 B0", "41 42 43"},                                // lone lead byte at the end
-    {"51 55 4A 44 B0 A1", "41 42"},                                // a two-byte character stays
-    {"B0 A1 A1 B0", ""},                                           // A1 A1 across units stays
-    {"51 55 4A 44 81 0D 0A 51 55 4A 44", "41 42 43 05 42 43 50 90 C0"},  // CR as trail byte
-    {"71 75 6A 64", "AA E8 DD"},                                         // qujd: case matters
-    {"2F 2F 2F 2F", "FF FF FF"},                                         // ////
+    {"", ""},
+    {"QQ==", "41"},
+    {"QUI=", "41 42"},
+    {"QUJD", "41 42 43"},
+    {"QQ", "41 00 00"},  // past the end reads as A
+    {"QUI", "41 42 00"},
+    {"QUJ", "41 42 40"},
+    {"Q", "40 00 00"},
+    {"QUJD=", "41 42"},  // the cut reaches into group 1
+    {"Q Q = =", "41"},
+    {"QU\r\nJD", "41 42 43"},               // CR LF removed
+    {"QU\r \nJD", "41 42 43"},              // CR space LF becomes a pair
+    {"QU\r\r\n\nJD", "41 43 40 24 30 00"},  // one pass: CR LF is left
+    {"QUJ\nD", "41 42 4A 0C 00 00"},        // a lone LF stops its group
+    {"QUJD\tQUJD", "41 42 43 25 42 43 0C 00 00"},
+    {"QQ==QUJD", "41 0F 40 41 42 43"},  // only the last stop cuts
+    {"QUJDQQ==", "41 42 43 41"},
+    {"=QUJ", ""},
+    {"Q=QQ", ""},
+    {"QUJD\xA1\xA1QUJD", "41 42 43 41 42 43"},           // full-width space
+    {"QUJD\xB0", "41 42 43"},                            // a lone byte of 0x80 and up at the end
+    {"QUJD\xB0\xA1", "41 42"},                           // a two-byte character stays
+    {"\xB0\xA1\xA1\xB0", ""},                            // A1 A1 across units stays
+    {"QUJD\x81\r\nQUJD", "41 42 43 05 42 43 50 90 C0"},  // CR as trail byte
+    {"qujd", "AA E8 DD"},                                // case matters
+    {"////", "FF FF FF"},
 };
 
 TEST(Base64DecodeLenient, DefectTable) {
   for (const DecodeRow& row : kLenientRows) {
-    const Text input = BytesAsText(FromHex(row.inputHex));
+    const Text input(row.input);
     EXPECT_EQ(ToHex(Base64DecodeLenient(input, kNoPump)), ToHex(FromHex(row.resultHex)))
-        << "input " << row.inputHex;
+        << "input " << ToHex(TextAsBytes(input));
   }
 }
 
@@ -56,7 +56,7 @@ TEST(Base64DecodeLenient, CleanersWalkCharacterUnits) {
   const std::pair<std::string_view, std::string_view> spaces[] = {
       {"20 41 A1 A1 42 20", "41 42"},
       {"B0 A1 A1 B0", "B0 A1 A1 B0"},  // A1 A1 straddles two units
-      {"41 B0", "41"},                 // lone lead byte at the end is dropped
+      {"41 B0", "41"},                 // a lone byte of 0x80 and up at the end is dropped
       {"A1 20 41", "A1 20 41"},        // the space is a trail byte here
       {"09 0D 0A", "09 0D 0A"},
   };
@@ -67,7 +67,7 @@ TEST(Base64DecodeLenient, CleanersWalkCharacterUnits) {
   const std::pair<std::string_view, std::string_view> crlf[] = {
       {"0D 0A 41 0D 0A", "41"}, {"0D 0D 0A 0A", "0D 0A"},  // one pass
       {"81 0D 0A", "81 0D 0A"},                            // CR is a trail byte
-      {"0D 0A 0D", "0D"},       {"41 B0", "41 B0"},        // a last lead byte is copied here
+      {"0D 0A 0D", "0D"},       {"41 B0", "41 B0"},  // a last byte of 0x80 and up is copied here
   };
   for (const auto& [in, out] : crlf) {
     EXPECT_EQ(ToHex(TextAsBytes(RemoveAllCrLf(BytesAsText(FromHex(in))))), ToHex(FromHex(out)))
@@ -96,20 +96,37 @@ TEST(Base64DecodeLenient, PumpsOncePerGroupAfterItsBytes) {
 // A pump that takes a block's calls at once must see the same number of
 // calls, and the bytes must not change.
 TEST(Base64DecodeLenient, BulkPumpSeesEveryGroup) {
-  struct BulkPump {
-    std::size_t* calls;
-    void operator()() const { ++*calls; }
-    void AfterGroups(std::size_t n) const { *calls += n; }
-  };
   ByteBuffer bytes(50000);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 31);
   const Text encoded = Base64Encode(bytes);
   for (const Text& input : {encoded, "QQ==" + encoded, encoded + "\tQUJD", encoded.substr(7)}) {
     std::size_t single = 0, bulk = 0;
     const ByteBuffer expected = Base64DecodeLenient(input, [&] { ++single; });
-    EXPECT_EQ(Base64DecodeLenient(input, BulkPump{&bulk}), expected);
+    EXPECT_EQ(Base64DecodeLenient(input, [&](std::size_t groups) { bulk += groups; }), expected);
     EXPECT_EQ(bulk, single);
     EXPECT_EQ(bulk, (input.size() + 3) / 4);
+  }
+}
+
+std::size_t groupsHeardOf = 0;
+void HearOfOneGroup() {
+  ++groupsHeardOf;
+}
+void HearOfGroups(std::size_t groups) {
+  EXPECT_GT(groups, 0u);
+  groupsHeardOf += groups;
+}
+
+// Plain functions serve as pumps too, as the window passes its own.
+TEST(Base64DecodeLenient, FunctionsServeAsPumps) {
+  const Text input = Base64Encode(ByteBuffer(10000, 0x5A)) + "\tQU\r\nJD QQ";
+  const std::size_t groups = (RemoveAllCrLf(RemoveAllSpaces(input)).size() + 3) / 4;
+  const ByteBuffer expected = Base64DecodeLenient(input, kNoPump);
+  for (const PumpPendingEvents pump :
+       {PumpPendingEvents(HearOfOneGroup), PumpPendingEvents(HearOfGroups)}) {
+    groupsHeardOf = 0;
+    EXPECT_EQ(Base64DecodeLenient(input, pump), expected);
+    EXPECT_EQ(groupsHeardOf, groups);
   }
 }
 

@@ -1,8 +1,9 @@
 // The fast encoder, cleaner and decoder against a plain transcription of
 // their rules, on many random texts biased to what matters to the decoder
-// (alphabet, "=", spaces, CR, LF, tab, A1 A1, lead bytes) and at lengths
-// around group, vector and block boundaries. Every kernel set the CPU runs is
-// forced in turn, so the vector paths and the plain path are both checked.
+// (alphabet, "=", spaces, CR, LF, tab, A1 A1, bytes of 0x80 and up) and at
+// lengths around group, vector and block boundaries. Every kernel set the
+// CPU runs is forced in turn, so the vector paths and the plain path are
+// both checked.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,9 +11,11 @@
 #include <vector>
 
 #include "cipher/base64.h"
+#include "cipher/base64_cleaning.h"
 #include "cipher/base64_kernels.h"
 #include "tests/hex.h"
 #include "tests/plain_rules.h"
+#include "tests/random_bytes.h"
 
 namespace cipher {
 namespace {
@@ -41,12 +44,6 @@ Text RandomText(std::mt19937& random, std::size_t length) {
   Text text(length, 'A');
   for (char& c : text) c = BiasedByte(random);
   return text;
-}
-
-ByteBuffer RandomBytes(std::mt19937& random, std::size_t length) {
-  ByteBuffer bytes(length);
-  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-  return bytes;
 }
 
 // A real ciphertext with a few defects dropped in at random places, so the
@@ -83,16 +80,15 @@ std::vector<std::size_t> BoundaryLengths() {
   return lengths;
 }
 
-// Runs body once with each kernel set this CPU runs, then restores the best.
+// Runs body once with each kernel set this CPU runs, then goes back to the set before.
 template <class Body>
 void ForEachKernelSet(Body body) {
-  const KernelSet original = base64_detail::ActiveKernelSet();
-  for (KernelSet set : {KernelSet::kPlain, KernelSet::kAvx2}) {
-    if (!base64_detail::UseKernels(set)) continue;
+  for (KernelSet set : base64_detail::kEveryKernelSet) {
+    const base64_detail::ScopedKernels kernels(set);
+    if (!kernels.Runs()) continue;
     SCOPED_TRACE(set == KernelSet::kPlain ? "plain kernels" : "AVX2 kernels");
     body();
   }
-  base64_detail::UseKernels(original);
 }
 
 void ExpectDecodesLikeTheRules(const Text& text) {
@@ -145,7 +141,7 @@ TEST(Base64Differential, DamagedCiphertextsDecodeLikeTheRules) {
 }
 
 // Long texts are cleaned in pieces of some kilobytes: CR, spaces and LF
-// that straddle where a piece would end, and lead bytes in a later piece.
+// that straddle where a piece would end, and bytes of 0x80 and up in a later piece.
 TEST(Base64Differential, DefectsAtPieceBoundariesDecodeLikeTheRules) {
   const std::string_view snippets[] = {"\r\n", "\r  \n",   " \r \r\n\n",   "\r",
                                        "   ",  "\xB0\xA1", "\xA1\xA1\r\n", "\t="};
@@ -217,7 +213,7 @@ TEST(Base64Differential, EncoderMatchesTheRules) {
   });
 }
 
-// Where the decoder's scan must stop: the first space, CR or lead byte.
+// Where the decoder's scan must stop: the first byte that needs cleaning.
 std::size_t FirstByteToClean(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);

@@ -44,7 +44,7 @@ awk -F, '
       if (a == "" || b == "") continue
       r = a / b
       # At 64 B ours must match every peer that takes the same input.
-      # Rows for other paths (plain kernels, the function-reference pump) are for information.
+      # Rows for other paths (the plain kernels) are for information.
       want = sizes[s] == 16777216 ? target : (sizes[s] == 64 && peerOp == op && ours == "ours" ? "1.0" : "-")
       mark = want == "-" ? "" : (r >= want ? " ok" : " MISSED")
       printf "| %s | %s | %s | %s | %s | %.2f | %s%s |\n", op (ours == "ours" ? "" : " (" ours ")"),
@@ -69,5 +69,4 @@ awk -F, '
     row("decode_crlf", "ours_plain", "decode", "openssl", "-")
     row("encrypt", "ours", "encrypt", "openssl", "-")
     row("decrypt", "ours", "decrypt", "openssl", "0.9")
-    row("decrypt", "ours_by_reference", "decrypt", "openssl", "-")
   }' "$csv"

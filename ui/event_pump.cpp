@@ -53,10 +53,6 @@ void RaiseQuitRequest(int exitCode) {
   QCoreApplication::postEvent(&Carrier(), new QEvent(kQuitRequestType), Qt::LowEventPriority);
 }
 
-bool QuitRequestPending() {
-  return quitPending;
-}
-
 int RunEventLoop() {
   QEventLoop loop;
   mainLoop = &loop;
@@ -71,6 +67,10 @@ void SetPumpLookInterval(std::chrono::microseconds interval) {
 }
 
 namespace pump_detail {
+
+bool QuitRequestPending() {
+  return quitPending;
+}
 
 void LookIfDue() {
   callsUntilClockCheck = kCallsPerClockCheck;

@@ -15,7 +15,6 @@ extern bool eventLoopStarted;
 // already queued, and no pump call ever takes it. Ignored until the event
 // loop has started; a second request changes nothing.
 void RaiseQuitRequest(int exitCode);
-bool QuitRequestPending();
 
 // Runs until it takes the quit request; returns the request's exit code.
 int RunEventLoop();
@@ -24,37 +23,26 @@ namespace pump_detail {
 inline constexpr int kCallsPerClockCheck = 4096;
 inline int callsUntilClockCheck = 1;
 void LookIfDue();
+// Whether a quit request waits for the event loop; for the tests.
+bool QuitRequestPending();
 }  // namespace pump_detail
 
 // Handles every pending event, also those that arrive while it runs, and
-// returns without waiting. The decoder calls it once per group, so the
-// toolkit is asked only when enough time has passed since the last look:
-// counting calls is nearly free, reading the clock less so, and asking the
-// toolkit costs microseconds. Once the quit request is pending it returns
-// at once and leaves the request for the event loop.
-inline void PumpPendingEvents() {
-  if (--pump_detail::callsUntilClockCheck > 0) return;
-  pump_detail::LookIfDue();
-}
-
-// The same as that many PumpPendingEvents() calls in a row: only a call
-// that runs the count down looks further.
-inline void PumpPendingEventsTimes(std::size_t calls) {
+// returns without waiting. It stands for `groups` calls in a row: the
+// decoder tells it of every group it decodes, a whole block of them at
+// once, so the toolkit is asked only when enough time has passed since the
+// last look: counting calls is nearly free, reading the clock less so, and
+// asking the toolkit costs microseconds. Once the quit request is pending it
+// returns at once and leaves the request for the event loop.
+inline void ProcessPendingInput(std::size_t groups = 1) {
   using pump_detail::callsUntilClockCheck;
-  while (calls >= static_cast<std::size_t>(callsUntilClockCheck)) {
-    calls -= static_cast<std::size_t>(callsUntilClockCheck);
+  while (groups >= static_cast<std::size_t>(callsUntilClockCheck)) {
+    groups -= static_cast<std::size_t>(callsUntilClockCheck);
     callsUntilClockCheck = 0;
     pump_detail::LookIfDue();  // sets the count afresh, also after nested pumps
   }
-  callsUntilClockCheck -= static_cast<int>(calls);
+  callsUntilClockCheck -= static_cast<int>(groups);
 }
-
-// The pump as the window hands it to the decoder: once per group, or a whole
-// block of groups' calls at once.
-struct DecodePump {
-  void operator()() const { PumpPendingEvents(); }
-  void AfterGroups(std::size_t calls) const { PumpPendingEventsTimes(calls); }
-};
 
 // How long the pump lets pass between two looks at the toolkit; long enough
 // to cost nothing, short enough that input during a decode feels immediate.

@@ -41,7 +41,8 @@ void MainWindow::OnDecryptClicked() {
   auto readKey = [this]() -> cipher::Text {
     return gone_ ? cipher::Text{} : ReadBoxText(*编辑框3);
   };
-  const cipher::CipherOutcome outcome = cipher::DecryptText(ciphertext, readKey, DecodePump{});
+  const cipher::CipherOutcome outcome =
+      cipher::DecryptText(ciphertext, readKey, ProcessPendingInput);
   if (gone_) return;  // closed during the decode: the result has nowhere to go
   if (std::holds_alternative<cipher::KeyMissing>(outcome)) {
     ShowKeyMissing();

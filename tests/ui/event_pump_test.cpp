@@ -12,7 +12,7 @@ namespace {
 
 // One look at the toolkit, whatever the call counter stands at.
 void PumpOnce() {
-  for (int i = 0; i < ui::pump_detail::kCallsPerClockCheck; ++i) ui::PumpPendingEvents();
+  for (int i = 0; i < ui::pump_detail::kCallsPerClockCheck; ++i) ui::ProcessPendingInput();
 }
 
 std::vector<char> ran;
@@ -78,10 +78,10 @@ class EventPumpTest : public QObject {
     using ui::pump_detail::callsUntilClockCheck;
     for (std::size_t calls : {0u, 1u, 99u, 100u, 101u, 4196u, 4197u, 10000u}) {
       callsUntilClockCheck = 100;
-      for (std::size_t i = 0; i < calls; ++i) ui::PumpPendingEvents();
+      for (std::size_t i = 0; i < calls; ++i) ui::ProcessPendingInput();
       const int afterSingleCalls = callsUntilClockCheck;
       callsUntilClockCheck = 100;
-      ui::PumpPendingEventsTimes(calls);
+      ui::ProcessPendingInput(calls);
       QCOMPARE(callsUntilClockCheck, afterSingleCalls);
     }
 
@@ -89,9 +89,9 @@ class EventPumpTest : public QObject {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [&] { handled = true; }, Qt::QueuedConnection);
     callsUntilClockCheck = 100;
-    ui::DecodePump{}.AfterGroups(99);
+    ui::ProcessPendingInput(99);
     QVERIFY(!handled);
-    ui::DecodePump{}.AfterGroups(1);
+    ui::ProcessPendingInput(1);
     QVERIFY(handled);
   }
 
@@ -127,11 +127,11 @@ class EventPumpTest : public QObject {
   // Last: the quit request is program-wide and stays raised.
   void quitRequestIsLeftForTheEventLoop() {
     ui::RaiseQuitRequest(0);
-    QVERIFY(!ui::QuitRequestPending());  // before the loop started: ignored
+    QVERIFY(!ui::pump_detail::QuitRequestPending());  // before the loop started: ignored
 
     ui::eventLoopStarted = true;
     ui::RaiseQuitRequest(0);
-    QVERIFY(ui::QuitRequestPending());
+    QVERIFY(ui::pump_detail::QuitRequestPending());
     ui::RaiseQuitRequest(7);  // a second request changes nothing
 
     bool handled = false;
@@ -139,7 +139,7 @@ class EventPumpTest : public QObject {
         QCoreApplication::instance(), [&] { handled = true; }, Qt::QueuedConnection);
     PumpOnce();
     QVERIFY(!handled);  // the pump returned at once
-    QVERIFY(ui::QuitRequestPending());
+    QVERIFY(ui::pump_detail::QuitRequestPending());
 
     QCOMPARE(ui::RunEventLoop(), 0);  // takes the request, after what was queued
     QVERIFY(handled);
