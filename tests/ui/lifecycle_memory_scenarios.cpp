@@ -131,6 +131,13 @@ void MemoryScenario(const std::string& name, ui::MainWindow& window) {
       Say(QStringLiteral("request answered"));
       window.close();
     });
+  } else if (name == "other-thread-joined") {
+    // The main thread waits for the failing thread, so it never shows a box.
+    PrintBoxes();
+    ui_test::Later([] {
+      std::thread([] { kept = ::operator new(Huge()); }).join();
+      Say(QStringLiteral("join returned"));
+    });
   } else if (name == "no-shortage") {
     ui_test::Later([&window] { NoShortage(window); });
   } else if (name == "exception") {

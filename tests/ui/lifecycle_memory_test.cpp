@@ -90,6 +90,17 @@ class LifecycleMemoryTest : public QObject {
     QCOMPARE(run.out.filter(QStringLiteral("request answered")), QStringList());
   }
 
+  // Here the main thread waits for the thread whose request failed: after a
+  // while the line on stderr has to do, and the program does not freeze.
+  void failureOnAThreadTheMainThreadWaitsFor() {
+    const Run run = RunHelper(QStringLiteral("other-thread-joined"));
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 255);
+    QCOMPARE(run.out, QStringList());
+    QCOMPARE(run.err.split(u'\n').filter(QStringLiteral("textcrypt:")),
+             QStringList({"textcrypt: 分配 4611686018427387904 字节内存失败!"}));
+  }
+
   // Null or EINVAL that are answers, not shortages, reach their callers.
   void callsThatFailWithoutAShortageAreLeftToTheirCallers() {
     if (kSanitizerOwnsMalloc) QSKIP(kNoWrappedMalloc);
