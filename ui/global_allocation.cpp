@@ -29,11 +29,11 @@
 #include "ui/fatal_error.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TEXTCRYPT_OWNS_C_ALLOCATOR 1
+#define TEXTCRYPT_OWNS_C_ALLOCATOR 0
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
     __has_feature(memory_sanitizer)
-#define TEXTCRYPT_OWNS_C_ALLOCATOR 1
+#define TEXTCRYPT_OWNS_C_ALLOCATOR 0
 #endif
 #endif
 #ifndef TEXTCRYPT_OWNS_C_ALLOCATOR
