@@ -6,32 +6,17 @@
 #include <QScreen>
 #include <QWindow>
 #include <exception>
-#include <string>
 
 #include "ui/event_pump.h"
 #include "ui/exit_handlers.h"
 #include "ui/fatal_error.h"
+#include "ui/guarded_application.h"
 #include "ui/main_window.h"
 #include "ui/qt_messages.h"
 #include "ui/qt_translation.h"
 
 namespace ui {
 namespace {
-
-// An exception that nothing caught would abort with a core dump; it ends in
-// the fatal error box instead.
-[[noreturn]] void ReportUncaughtException() {
-  std::string message = "未处理的异常";
-  try {
-    if (const std::exception_ptr current = std::current_exception())
-      std::rethrow_exception(current);
-  } catch (const std::exception& exception) {
-    message += "：";
-    message += exception.what();
-  } catch (...) {
-  }
-  ReportFatalError(message);
-}
 
 MainWindow* CreateAndShowWindow(const StartupHooks& hooks) {
   MainWindow* window = hooks.createWindow ? hooks.createWindow() : new MainWindow;
@@ -53,7 +38,9 @@ MainWindow* CreateAndShowWindow(const StartupHooks& hooks) {
 
 int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks) {
   ReserveMemoryForFatalError();
-  std::set_terminate(ReportUncaughtException);
+  // An exception that nothing caught would abort with a core dump; it ends
+  // in the fatal error box instead.
+  std::set_terminate(ReportCurrentException);
 
   // The program reads no command line: Qt gets the program's name only, so
   // options such as -style or -geometry change nothing, while Qt's
@@ -62,7 +49,7 @@ int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks) {
   char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
   int qtArgc = 1;
   BeginQtStartupWatch();
-  QApplication application(qtArgc, qtArgv);
+  GuardedApplication application(qtArgc, qtArgv);
   EndQtStartupWatch();
   // The program ends when its window is closed, through the quit request.
   QApplication::setQuitOnLastWindowClosed(false);

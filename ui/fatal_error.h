@@ -18,11 +18,25 @@ namespace ui {
 // The box's whole text for the message and the place.
 std::string FatalErrorText(std::string_view message, const std::source_location& where);
 
-// "分配 N 字节内存失败!" with the whole count, however large.
-std::string AllocationFailureMessage(std::size_t bytes);
+// "分配 N 字节内存失败!" with N = count × each, the whole product however
+// large (a calloc whose product overflows asked for that many bytes).
+std::string AllocationFailureMessage(std::size_t count, std::size_t each = 1);
 
-// Keeps a little memory aside, released just before the error box is shown,
-// so the box can still appear after a real out-of-memory. Also makes sure
+// Writes the decimal digits of count × each and returns how many; takes no
+// memory, so it serves when there is none.
+inline constexpr std::size_t kByteCountDigits = 40;  // 2^128 has 39
+std::size_t FormatByteCount(std::size_t count, std::size_t each, char (&digits)[kByteCountDigits]);
+
+// The exception being handled (or the one that reached std::terminate) as
+// a fatal error: "未处理的异常：" with its type, and its what() if it says more.
+[[noreturn]] void ReportCurrentException();
+
+// True from the moment a fatal error starts being reported; safe to ask
+// from any thread.
+bool FatalErrorBeingReported();
+
+// Keeps a little memory aside, given back to the system when a report
+// begins, so the box can still appear after a real out-of-memory. Also makes sure
 // the global allocation functions of this program are the ones in use.
 void ReserveMemoryForFatalError();
 void ReleaseFatalErrorReserve();

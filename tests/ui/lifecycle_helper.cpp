@@ -1,5 +1,8 @@
 // The whole program in a child process, driven through one scenario named
-// on the command line; it reports what it saw on stdout for lifecycle_test.
+// on the command line; it reports what it saw on stdout for lifecycle_test
+// and lifecycle_memory_test.
+#include "lifecycle_helper.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -25,9 +28,7 @@ extern "C" const char* __asan_default_options() {
   return "allocator_may_return_null=1";
 }
 
-namespace {
-
-using ui::MainWindow;
+namespace lifecycle {
 
 void Say(const QString& line) {
   std::fputs(line.toUtf8().constData(), stdout);
@@ -35,25 +36,32 @@ void Say(const QString& line) {
   std::fflush(stdout);
 }
 
+void PrintBoxes(std::function<void()> whileShown) {
+  ui::SetMessageBoxWatcher([whileShown](QMessageBox& box) {
+    Say(QStringLiteral("box title: ") + box.windowTitle());
+    Say(QStringLiteral("box icon critical: %1").arg(box.icon() == QMessageBox::Critical));
+    Say(QStringLiteral("box text: ") + QString(box.text()).replace(u'\n', QStringLiteral("|")));
+    if (whileShown) whileShown();
+    box.buttons().front()->click();
+  });
+}
+
+}  // namespace lifecycle
+
+namespace {
+
+using lifecycle::PrintBoxes;
+using lifecycle::Say;
+using ui::MainWindow;
+
 QPointer<MainWindow> theWindow;
 bool decoding = false;
-char* volatile allocated = nullptr;
 
 void Probe() {
   Say(QStringLiteral("exit handler: cipher=%1 decoded=%2 window destroyed=%3")
           .arg(cipher::lastCipherBytes.capacity())
           .arg(cipher::lastDecodedBytes.capacity())
           .arg(theWindow.isNull() ? 1 : 0));
-}
-
-// Prints each box and answers it.
-void PrintBoxes() {
-  ui::SetMessageBoxWatcher([](QMessageBox& box) {
-    Say(QStringLiteral("box title: ") + box.windowTitle());
-    Say(QStringLiteral("box icon critical: %1").arg(box.icon() == QMessageBox::Critical));
-    Say(QStringLiteral("box text: ") + QString(box.text()).replace(u'\n', QStringLiteral("|")));
-    box.buttons().front()->click();
-  });
 }
 
 void EncryptAndDecrypt(MainWindow& window) {
@@ -119,14 +127,8 @@ void Scenario(const std::string& name, MainWindow& window) {
     PrintBoxes();
     EncryptAndDecrypt(window);
     ui_test::Later([] { ui::ReportFatalError("测试用的致命错误"); });
-  } else if (name == "allocation") {
-    PrintBoxes();
-    ui_test::Later([] {
-      volatile std::size_t huge = std::size_t{1} << 62;
-      allocated = new char[huge];  // kept, so the compiler cannot leave it out
-      Say(QStringLiteral("allocation succeeded"));
-      delete[] allocated;
-    });
+  } else {
+    lifecycle::MemoryScenario(name, window);
   }
 }
 

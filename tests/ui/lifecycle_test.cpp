@@ -1,38 +1,11 @@
 // Start-up, shut-down and the fatal paths, each in a child process.
-#include <QProcess>
 #include <QTest>
 
-namespace {
+#include "lifecycle_run.h"
 
-struct Run {
-  int exitCode;
-  QProcess::ExitStatus status;
-  QStringList out;
-  QString err;
-};
-
-Run RunProgram(const QString& program, const QStringList& arguments,
-               const QProcessEnvironment& environment) {
-  QProcess process;
-  process.setProcessEnvironment(environment);
-  process.start(program, arguments);
-  if (!process.waitForFinished(60000)) {
-    process.kill();
-    process.waitForFinished();
-  }
-  const QString out = QString::fromUtf8(process.readAllStandardOutput());
-  return {process.exitCode(), process.exitStatus(), out.split(u'\n', Qt::SkipEmptyParts),
-          QString::fromUtf8(process.readAllStandardError())};
-}
-
-Run RunHelper(const QString& scenario, const QStringList& arguments = {}) {
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  return RunProgram(QStringLiteral(LIFECYCLE_HELPER), QStringList{scenario} + arguments,
-                    environment);
-}
-
-}  // namespace
+using lifecycle::Run;
+using lifecycle::RunHelper;
+using lifecycle::RunProgram;
 
 class LifecycleTest : public QObject {
   Q_OBJECT
@@ -86,18 +59,6 @@ class LifecycleTest : public QObject {
         run.out[2].startsWith(QStringLiteral("box text: 运行时出错!||错误信息：测试用的致命错误|")),
         qPrintable(run.out[2]));
     QVERIFY2(run.out[2].contains(QStringLiteral("lifecycle_helper.cpp")), qPrintable(run.out[2]));
-  }
-
-  // The count is 2^62: far past what a 32-bit %d could show.
-  void failingAllocationIsReportedWithTheWholeCount() {
-    const Run run = RunHelper(QStringLiteral("allocation"));
-    QCOMPARE(run.exitCode, 255);
-    QCOMPARE(run.out.size(), 3);
-    QCOMPARE(run.out[0], QStringLiteral("box title: 错误"));
-    QVERIFY2(run.out[2].startsWith(
-                 QStringLiteral("box text: 运行时出错!||错误信息：分配 4611686018427387904 "
-                                "字节内存失败!|")),
-             qPrintable(run.out[2]));
   }
 
   void windowThatCannotBeCreated() {
