@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "cipher/text_cipher.h"
+#include "cli/text_mode.h"
 #include "tests/cli/run_program.h"
 
 namespace cli_test {
@@ -126,6 +127,50 @@ TEST_F(HostileUse, KeyFileIsReadUpToOneMebibyte) {
   Finished endless = Run({"encrypt", "--key-file", "/dev/zero"}, "text");
   EXPECT_EQ(endless.exitCode, 1);
   EXPECT_NE(endless.err.find("太长"), std::string::npos) << endless.err;
+}
+
+TEST_F(HostileUse, InputsOfManyPiecesGiveWhatTheWholeTextGives) {
+  // Several megabytes, so the input is read, converted and decoded in many
+  // pieces; line breaks of every kind and characters of every length.
+  const std::string_view units[] = {"你好，世界", "a", "😀", "\r\n", "\n", "\r", "\u2028",
+                                    " ", "é", "\u3000", "line of text"};
+  std::string text;
+  for (std::size_t i = 0; text.size() < (std::size_t{3} << 20); ++i) {
+    text += units[(i * 7 + i / 5) % std::size(units)];
+  }
+  const std::string key = "密钥";
+  const cipher::Text tool = std::get<cipher::Text>(cli::LocaleTextToToolBytes(text, "UTF-8"));
+  const cipher::Text ciphertext =
+      std::get<cipher::Text>(cipher::EncryptText(tool, "\xC3\xDC\xD4\xBF"));
+
+  Finished encrypted = Run({"encrypt", "--key", key, File("text", text)});
+  ASSERT_EQ(encrypted.exitCode, 0);
+  EXPECT_TRUE(encrypted.out == ciphertext + "\n") << "ciphertexts differ";
+  Finished raw = Run({"encrypt", "--raw", "--key", "\xC3\xDC\xD4\xBF", File("tool", tool)});
+  EXPECT_TRUE(raw.out == ciphertext + "\n") << "raw ciphertexts differ";
+
+  // Wrapped as a mail client would, then decrypted.
+  std::string wrapped;
+  for (std::size_t at = 0; at < ciphertext.size(); at += 76) {
+    wrapped += ciphertext.substr(at, 76) + "\r\n";
+  }
+  const std::string expected = std::get<std::string>(cli::ToolBytesToLocaleText(tool, "UTF-8"));
+  Finished decrypted = Run({"decrypt", "--key", key, File("wrapped", wrapped)});
+  ASSERT_EQ(decrypted.exitCode, 0);
+  EXPECT_TRUE(decrypted.out == expected) << "texts differ";
+  Finished rawDecrypted =
+      Run({"decrypt", "--raw", "--key", "\xC3\xDC\xD4\xBF", File("wrapped", wrapped)});
+  EXPECT_TRUE(rawDecrypted.out == tool) << "raw texts differ";
+
+  // A bad byte far in is found at its place, and nothing is written.
+  const std::string bad = text.substr(0, 2500000) + "\xFF" + text.substr(2500000);
+  Finished refused = Run({"encrypt", "--key", key, File("bad", bad)});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("第 2500001 字节"), std::string::npos) << refused.err;
+  Finished refusedDecrypt = Run({"decrypt", "--key", key, File("bad", wrapped + '\0')});
+  EXPECT_EQ(refusedDecrypt.exitCode, 1);
+  EXPECT_EQ(refusedDecrypt.out, "");
 }
 
 #if defined(__SANITIZE_ADDRESS__)
