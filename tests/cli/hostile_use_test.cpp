@@ -132,8 +132,8 @@ TEST_F(HostileUse, KeyFileIsReadUpToOneMebibyte) {
 TEST_F(HostileUse, InputsOfManyPiecesGiveWhatTheWholeTextGives) {
   // Several megabytes, so the input is read, converted and decoded in many
   // pieces; line breaks of every kind and characters of every length.
-  const std::string_view units[] = {"你好，世界", "a", "😀", "\r\n", "\n", "\r", "\u2028",
-                                    " ", "é", "\u3000", "line of text"};
+  const std::string_view units[] = {"你好，世界", "a", "😀", "\r\n",   "\n",          "\r",
+                                    "\u2028",     " ", "é", "\u3000", "line of text"};
   std::string text;
   for (std::size_t i = 0; text.size() < (std::size_t{3} << 20); ++i) {
     text += units[(i * 7 + i / 5) % std::size(units)];
