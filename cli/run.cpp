@@ -228,7 +228,7 @@ int Decrypt(const Console& console, const Request& request, const Input& input,
   cipher::Text plaintext;
   bool ended = false;  // the plaintext ends before its first zero byte
   const auto decipher = [&] {
-    if (ended) return;
+    if (ended || decoded.empty()) return;
     keystream.Apply(decoded.data(), decoded.size());
     const auto* zero =
         static_cast<const std::uint8_t*>(std::memchr(decoded.data(), 0, decoded.size()));
