@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "cipher/rc4_keystream.h"
 #include "cipher/rc4_stream.h"
 
 namespace cipher {
@@ -36,13 +37,7 @@ State ScheduleKey(std::string_view key) {
   return s;
 }
 
-// The keystream generator between calls: S, i, j, and S[i] loaded ahead.
-struct Generator {
-  State s;
-  unsigned i = 1;
-  unsigned j = 0;
-  unsigned si = 0;
-};
+using Generator = Rc4Keystream::State;
 
 // XORs n input bytes with the next n keystream bytes. The state lives in
 // locals for the whole run so that it stays in registers.
@@ -119,6 +114,14 @@ void Rc4Into(const std::uint8_t* input, std::size_t size, std::string_view key, 
 }
 
 }  // namespace rc4_detail
+
+Rc4Keystream::Rc4Keystream(std::string_view key) : state_{ScheduleKey(key)} {
+  state_.si = state_.s[1];
+}
+
+void Rc4Keystream::Apply(std::uint8_t* bytes, std::size_t size) {
+  XorKeystream(state_, bytes, bytes, size);
+}
 
 ByteBuffer Rc4Transform(const ByteBuffer& input, const Text& key) {
   ByteBuffer output;

@@ -2,17 +2,10 @@
 
 #include <vector>
 
+#include "cli/messages.h"
+
 namespace cli {
 namespace {
-
-bool Asks(std::span<const std::string_view> args, std::string_view longName,
-          std::string_view shortName) {
-  for (std::string_view arg : args) {
-    if (arg == "--") return false;
-    if (arg == longName || arg == shortName) return true;
-  }
-  return false;
-}
 
 // Splits "--name=value" into name and value; other arguments have no value.
 std::pair<std::string_view, std::optional<std::string_view>> SplitOption(std::string_view arg) {
@@ -23,27 +16,39 @@ std::pair<std::string_view, std::optional<std::string_view>> SplitOption(std::st
   return {arg, std::nullopt};
 }
 
-std::string Quoted(std::string_view text) {
-  return "“" + std::string(text) + "”";
-}
-
-}  // namespace
-
-CommandLine ParseCommandLine(std::span<const std::string_view> args) {
-  if (Asks(args, "--help", "-h")) return ShowHelp{};
-  if (Asks(args, "--version", "-V")) return ShowVersion{};
-
+// Reads the options and the positional arguments. The first usage error is
+// kept, not returned at once, so that a later --help still wins.
+struct Parsed {
   Request request;
   std::vector<std::string_view> positional;
+  bool help = false;
+  bool version = false;
+  std::optional<UsageError> error;
+};
+
+Parsed ReadArguments(std::span<const std::string_view> args) {
+  Parsed parsed;
+  Request& request = parsed.request;
+  const auto fail = [&](UsageError error) {
+    if (!parsed.error) parsed.error = std::move(error);
+  };
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
-      positional.push_back(arg);
+      parsed.positional.push_back(arg);
       continue;
     }
     if (arg == "--") {
       optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      parsed.help = true;
+      continue;
+    }
+    if (arg == "--version" || arg == "-V") {
+      parsed.version = true;
       continue;
     }
     const auto [name, inlineValue] = SplitOption(arg);
@@ -52,7 +57,8 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
       continue;
     }
     if (name != "--key" && name != "--key-file") {
-      return UsageError{"未知选项" + Quoted(arg)};
+      fail({messages::kUnknownOption, std::string(arg)});
+      continue;
     }
     std::string_view value;
     if (inlineValue) {
@@ -60,23 +66,37 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     } else if (i + 1 < args.size()) {
       value = args[++i];
     } else {
-      return UsageError{"选项" + Quoted(name) + "缺少参数"};
+      fail({messages::kMissingValue, std::string(name)});
+      continue;
     }
     if (request.key || request.keyFile) {
-      return UsageError{"只能给出一个密钥：--key-file 与 --key 二选一"};
+      fail({messages::kTwoKeys, {}});
+      continue;
     }
     (name == "--key" ? request.key : request.keyFile) = std::string(value);
   }
+  return parsed;
+}
 
-  if (positional.empty()) return UsageError{"缺少操作：encrypt 或 decrypt"};
+}  // namespace
+
+CommandLine ParseCommandLine(std::span<const std::string_view> args) {
+  Parsed parsed = ReadArguments(args);
+  if (parsed.help) return ShowHelp{};
+  if (parsed.version) return ShowVersion{};
+  if (parsed.error) return *std::move(parsed.error);
+
+  Request& request = parsed.request;
+  const std::vector<std::string_view>& positional = parsed.positional;
+  if (positional.empty()) return UsageError{messages::kNoOperation, {}};
   if (positional[0] == "encrypt") {
     request.operation = Operation::kEncrypt;
   } else if (positional[0] == "decrypt") {
     request.operation = Operation::kDecrypt;
   } else {
-    return UsageError{"未知操作" + Quoted(positional[0]) + "：应为 encrypt 或 decrypt"};
+    return UsageError{messages::kUnknownOperation, std::string(positional[0])};
   }
-  if (positional.size() > 2) return UsageError{"只能给出一个输入文件"};
+  if (positional.size() > 2) return UsageError{messages::kTwoInputs, {}};
   if (positional.size() == 2 && positional[1] != "-")
     request.inputFile = std::string(positional[1]);
   return request;

@@ -6,7 +6,6 @@
 
 namespace cli::messages {
 
-inline constexpr std::string_view kProgram = "textcrypt-cli";
 inline constexpr std::string_view kPrefix = "textcrypt-cli：";
 
 inline constexpr std::string_view kUsage =
@@ -56,6 +55,24 @@ inline constexpr std::string_view kKeyOnCommandLine =
 inline constexpr std::string_view kNoKeySource =
     "没有给出密钥：请用 --key-file 文件 或 --key 密钥，或在终端中运行以输入密钥";
 
+inline constexpr std::string_view kKeyFileIsInput =
+    "密钥文件与输入是同一个文件：密钥和文本不能取自同一处";
+inline constexpr std::string_view kKeyFileTooLong = "太长：密钥文件最多 1 MiB（1048576 字节）";
+inline constexpr std::string_view kOutOfMemory = "内存不足，无法完成操作";
+
+// The quotation marks around a file name or an argument.
+inline constexpr std::string_view kOpenQuote = "“";
+inline constexpr std::string_view kCloseQuote = "”";
+// Stands in a UTF-8 message for a text from the command line, shown in quotes.
+inline constexpr std::string_view kSubject = "%SUBJECT%";
+
+inline constexpr std::string_view kUnknownOption = "未知选项%SUBJECT%";
+inline constexpr std::string_view kMissingValue = "选项%SUBJECT%缺少参数";
+inline constexpr std::string_view kTwoKeys = "只能给出一个密钥：--key-file 与 --key 二选一";
+inline constexpr std::string_view kNoOperation = "缺少操作：encrypt 或 decrypt";
+inline constexpr std::string_view kUnknownOperation = "未知操作%SUBJECT%：应为 encrypt 或 decrypt";
+inline constexpr std::string_view kTwoInputs = "只能给出一个输入文件";
+
 inline constexpr std::string_view kCannotReadFile = "无法读取文件";
 inline constexpr std::string_view kCannotReadKeyFile = "无法读取密钥文件";
 inline constexpr std::string_view kCannotReadStdin = "无法读取标准输入";
@@ -65,6 +82,7 @@ inline constexpr std::string_view kCannotWriteStdout = "无法写入标准输出
 inline constexpr std::string_view kTheKey = "密钥";
 inline constexpr std::string_view kStandardInput = "标准输入";
 inline constexpr std::string_view kTheFile = "文件";
+inline constexpr std::string_view kTheKeyFile = "密钥文件";
 
 inline constexpr std::string_view kZeroByteAt = "含有零字节，无法处理；位置：第 ";
 inline constexpr std::string_view kNotInCodesetAt = "不是有效的 %CODESET% 文本；位置：第 ";

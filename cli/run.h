@@ -5,11 +5,9 @@
 #include <span>
 #include <string_view>
 
-namespace cli {
+#include "cli/console.h"
 
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+namespace cli {
 
 int Run(std::span<const std::string_view> args);
 

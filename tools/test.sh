@@ -30,13 +30,19 @@ for check in tools/checks/*.sh; do
   passed=$((passed + 1))
 done
 
-echo "== fuzz (${FUZZ_SECONDS:-30} s)"
+echo "== fuzz (${FUZZ_SECONDS:-30} s + ${FUZZ_TEXT_SECONDS:-20} s)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 findings=$(mktemp -d)
 trap 'rm -rf "$findings" "$summary"' EXIT
-build/fuzz/fuzz/fuzz_cipher -max_total_time="${FUZZ_SECONDS:-30}" -max_len=4096 \
-  -rss_limit_mb=2048 -print_final_stats=1 "$findings" fuzz/corpus
+# The seeds reach past the decoder's 16 KiB cleaning pieces and 4 KiB
+# blocks; -len_control=0 lets inputs of that size be tried from the start.
+mkdir -p "$findings/cipher" "$findings/text"
+build/fuzz/fuzz/fuzz_cipher -max_total_time="${FUZZ_SECONDS:-30}" -len_control=0 \
+  -max_len=40000 -rss_limit_mb=2048 -print_final_stats=1 "$findings/cipher" fuzz/corpus
+passed=$((passed + 1))
+build/fuzz/fuzz/fuzz_text_bridges -max_total_time="${FUZZ_TEXT_SECONDS:-20}" -len_control=0 \
+  -max_len=8192 -rss_limit_mb=2048 -print_final_stats=1 "$findings/text" fuzz/corpus_text
 passed=$((passed + 1))
 
 echo "$passed passed, 0 failed"

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -59,6 +60,10 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra)
     const int slave = name != nullptr ? open(name, O_RDWR) : -1;
     if (slave < 0 || ioctl(slave, TIOCSCTTY, 0) != 0) _exit(126);
     close(slave);
+  }
+  if (launch.addressSpaceBytes) {
+    const rlimit limit{*launch.addressSpaceBytes, *launch.addressSpaceBytes};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
   }
   dup2(in.read, STDIN_FILENO);
   if (launch.standardOutputPath) {
@@ -135,6 +140,7 @@ Finished RunProgram(const std::string& program, const Launch& launch) {
       if (p.fd == inFd) {
         const ssize_t n = write(inFd, toWrite.data(), toWrite.size());
         if (n > 0) toWrite.remove_prefix(static_cast<std::size_t>(n));
+        if (n > 0 && toWrite.empty() && launch.endlessInput) toWrite = launch.standardInput;
         if (n < 0 || toWrite.empty()) {
           close(inFd);
           inFd = -1;

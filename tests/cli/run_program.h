@@ -3,6 +3,7 @@
 // collects what it writes, with a time limit so that a hang fails a test.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,11 @@ struct Launch {
   std::string promptToAwait;
   // Standard output goes to this file instead of a pipe (e.g. /dev/full).
   std::optional<std::string> standardOutputPath;
+  // Standard input never ends: standardInput is written again and again
+  // until the child stops reading.
+  bool endlessInput = false;
+  // The child's address space is limited to this many bytes.
+  std::optional<std::size_t> addressSpaceBytes;
 };
 
 struct Finished {
