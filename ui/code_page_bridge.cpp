@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "textcodec/tool_text.h"
-#include "ui/fatal_error.h"
 
 namespace ui {
 namespace {
@@ -32,7 +31,7 @@ cipher::Text BoxTextToBytes(const QString& boxText) {
   const QByteArray utf8 = WithPairedSurrogates(boxText).toUtf8();
   std::optional<std::string> bytes = textcodec::Utf8ToToolBytes(
       std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-  if (!bytes) ReportFatalError("系统缺少 GB18030 字符集转换模块");
+  if (!bytes) ReportMissingGb18030Converter();
   return std::move(*bytes);
 }
 

@@ -20,4 +20,9 @@ cipher::Text BoxTextToBytes(const QString& boxText);
 // GB18030 (what a wrong key gives) show as U+FFFD.
 QString BytesToBoxText(const cipher::Text& bytes);
 
+// Ends the program in the fatal error box when the system cannot convert
+// GB18030 at all. Defined beside the box (ui/fatal_error.cpp), so that the
+// bridge can be built without it (the fuzz target brings its own).
+[[noreturn]] void ReportMissingGb18030Converter();
+
 }  // namespace ui

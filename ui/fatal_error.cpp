@@ -11,6 +11,7 @@
 #include <exception>
 #include <typeinfo>
 
+#include "ui/code_page_bridge.h"
 #include "ui/exit_handlers.h"
 #include "ui/message_box.h"
 #include "ui/utf8_string.h"
@@ -109,6 +110,10 @@ void ReportCurrentException() {
   } catch (...) {
   }
   ReportFatalError(message);
+}
+
+void ReportMissingGb18030Converter() {
+  ReportFatalError("系统缺少 GB18030 字符集转换模块");
 }
 
 }  // namespace ui
