@@ -86,6 +86,7 @@ TextBox::Line TextBox::LineAtIndex(qsizetype paragraph, qsizetype index) {
 }
 
 TextBox::Line TextBox::LineOf(qsizetype position) {
+  SyncWidth();
   const qsizetype paragraph = store_.ParagraphAt(position);
   return LineInParagraph(paragraph, position - store_.ParagraphStart(paragraph));
 }
@@ -121,7 +122,19 @@ qsizetype TextBox::AbsoluteStart(const Line& line) const {
 }
 
 TextBox::Line TextBox::TopLine() {
+  SyncWidth();
   return LineInParagraph(topParagraph_, topStart_);
+}
+
+// A hidden box hears of its new size only when it is shown; its lines follow
+// the size it has now.
+void TextBox::SyncWidth() {
+  const qreal before = wrapper_->Width();
+  UpdateWidth();
+  if (wrapper_->Width() != before) {
+    lines_.clear();
+    ForgetLayouts();
+  }
 }
 
 QRect TextBox::TextArea() const {
@@ -133,6 +146,7 @@ int TextBox::VisibleLineCount() const {
 }
 
 std::vector<qsizetype> TextBox::LineStarts(qsizetype paragraph) {
+  SyncWidth();
   const ParagraphLines& lines = LinesOf(paragraph, store_.Paragraph(paragraph).size());
   return lines.starts;
 }
@@ -351,13 +365,8 @@ void TextBox::paintEvent(QPaintEvent* event) {
 
 void TextBox::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
-  const qreal before = wrapper_->Width();
-  UpdateWidth();
-  if (wrapper_->Width() != before) {
-    lines_.clear();
-    ForgetLayouts();
-    topStart_ = LineInParagraph(topParagraph_, topStart_).start;
-  }
+  SyncWidth();
+  topStart_ = LineInParagraph(topParagraph_, topStart_).start;
 }
 
 void TextBox::changeEvent(QEvent* event) {

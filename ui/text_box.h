@@ -85,6 +85,8 @@ class TextBox : public QFrame {
   // Scrolls as little as needed to show position.
   void EnsureVisible(qsizetype position);
 
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
  signals:
   void textChanged();
   void selectionChanged();
@@ -106,7 +108,6 @@ class TextBox : public QFrame {
   void timerEvent(QTimerEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
-  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  private:
   // One line as shown: a paragraph, the line's number in it, and its start
@@ -149,6 +150,7 @@ class TextBox : public QFrame {
   void ResetLayout();
   void ForgetLayouts();
   void UpdateWidth();
+  void SyncWidth();
 
   // Editing.
   void Replace(qsizetype start, qsizetype end, const QString& text, bool typing);
