@@ -194,8 +194,10 @@ class LineWrapperTest : public QObject {
       const QString first = Mixed(random, 3000);
       const QString second = LongWords(random, 3000);
       box.setPlainText(first + u'\n' + second);
-      QCOMPARE(box.LineStarts(0), QtLineStarts(first, box.TextFont(), box.LineWidth(), wrap));
-      QCOMPARE(box.LineStarts(1), QtLineStarts(second, box.TextFont(), box.LineWidth(), wrap));
+      const std::vector<qsizetype> shownFirst = box.LineStarts(0);
+      const std::vector<qsizetype> shownSecond = box.LineStarts(1);
+      QCOMPARE(shownFirst, QtLineStarts(first, box.TextFont(), box.LineWidth(), wrap));
+      QCOMPARE(shownSecond, QtLineStarts(second, box.TextFont(), box.LineWidth(), wrap));
       QCOMPARE(box.TextFont().styleStrategy() & QFont::PreferNoShaping, QFont::PreferNoShaping);
     }
   }
