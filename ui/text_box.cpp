@@ -19,9 +19,8 @@ namespace {
 constexpr int kMargin = 4;
 // Enough layouts for every line of a tall box, and a little more.
 constexpr std::size_t kLayoutsKept = 96;
-// Past this many paragraphs with remembered lines, the short ones are
-// forgotten: they are cheap to find again.
-constexpr std::size_t kParagraphsKept = 4096;
+// How many lines after an edit may differ before the old ones are given up.
+constexpr int kLinesToMeet = 48;
 
 QFont UnshapedFont(QFont font) {
   font.setStyleStrategy(
@@ -56,8 +55,35 @@ TextBox::~TextBox() = default;
 
 TextBox::ParagraphLines& TextBox::LinesOf(qsizetype paragraph, qsizetype until) {
   ParagraphLines& lines = lines_[paragraph];
+  if (lines.complete || lines.starts.back() > until) return lines;
+  const QStringView text = store_.Paragraph(paragraph);
+  // After an edit, a few lines are found one by one to see whether they
+  // meet the old ones again; most edits move a line or two at most.
+  for (int tries = 0; !lines.before.empty() && tries < kLinesToMeet; ++tries) {
+    std::vector<qsizetype>& starts = lines.starts;
+    std::vector<qsizetype>& before = lines.before;
+    const std::size_t known = starts.size();
+    const bool complete = wrapper_->Extend(text, starts, starts.back());
+    for (std::size_t i = known; i < starts.size(); ++i) {
+      const auto ahead = std::lower_bound(before.begin(), before.end(), starts[i]);
+      if (ahead != before.end() && *ahead == starts[i] && starts[i] >= lines.beforeFrom) {
+        starts.resize(i + 1);
+        starts.insert(starts.end(), ahead + 1, before.end());
+        lines.complete = lines.beforeComplete;
+        before.clear();
+        return LinesOf(paragraph, until);
+      }
+    }
+    if (complete) {
+      lines.complete = true;
+      break;
+    }
+    before.erase(before.begin(), std::lower_bound(before.begin(), before.end(), starts.back()));
+    if (starts.back() > until) return lines;
+  }
+  lines.before.clear();
   if (!lines.complete && lines.starts.back() <= until) {
-    lines.complete = wrapper_->Extend(store_.Paragraph(paragraph), lines.starts, until);
+    lines.complete = wrapper_->Extend(text, lines.starts, until);
   }
   return lines;
 }

@@ -46,7 +46,7 @@ class TextBox : public QFrame {
   // The whole text, each line break as LF.
   QString toPlainText() const { return store_.Text(); }
   // Replaces the whole text; the caret goes to the start and undo forgets.
-  void setPlainText(const QString& text);
+  void setPlainText(QString text);
   void clear() { setPlainText(QString()); }
   QTextOption::WrapMode wordWrapMode() const { return wrapper_->Mode(); }
   qsizetype TextSize() const { return store_.Size(); }
@@ -121,6 +121,11 @@ class TextBox : public QFrame {
   struct ParagraphLines {
     std::vector<qsizetype> starts{0};
     bool complete = false;
+    // The starts an edit may not have moved, moved by its length: once a
+    // start found anew meets one of them past the edit, the rest hold.
+    std::vector<qsizetype> before;
+    bool beforeComplete = false;
+    qsizetype beforeFrom = 0;  // where meeting starts to count
   };
   struct Edit {
     qsizetype position;
@@ -155,7 +160,8 @@ class TextBox : public QFrame {
   // Editing.
   void Replace(qsizetype start, qsizetype end, const QString& text, bool typing);
   void Apply(const Edit& edit, bool reverse);
-  void ForgetLinesAfterEdit(qsizetype position, qsizetype removedBreaks, qsizetype addedBreaks);
+  void ForgetLinesAfterEdit(qsizetype position, qsizetype removed, qsizetype inserted,
+                            qsizetype removedBreaks, qsizetype addedBreaks);
   void MoveCaret(qsizetype position, Move move);
   void CaretMoved();
   void InsertTyped(const QString& text);

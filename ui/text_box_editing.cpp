@@ -22,6 +22,11 @@ namespace {
 // character or word a user types.
 constexpr qsizetype kCharacterWindow = 64;
 constexpr qsizetype kWordWindow = 1024;
+// Old and new lines must meet this far past an edit, beyond the reach of
+// the break rules' context, before the old ones are taken as they are.
+constexpr qsizetype kMeetingDistance = 64;
+// Past this many paragraphs with remembered lines, the short ones go.
+constexpr std::size_t kParagraphsKept = 4096;
 
 bool IsRedo(const QKeyEvent& key) {
   const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
@@ -46,9 +51,9 @@ int ToAccessibleOffset(qsizetype position) {
 
 // ---- text ---------------------------------------------------------------------
 
-void TextBox::setPlainText(const QString& text) {
+void TextBox::setPlainText(QString text) {
   const QString before = QAccessible::isActive() ? store_.Text() : QString();
-  store_.SetText(text);
+  store_.SetText(std::move(text));
   lines_.clear();
   ForgetLayouts();
   undo_.clear();
@@ -121,7 +126,7 @@ void TextBox::Apply(const Edit& edit, bool reverse) {
   store_.Insert(edit.position, in);
   const qsizetype removedBreaks = out.count(u'\n');
   const qsizetype addedBreaks = in.count(u'\n');
-  ForgetLinesAfterEdit(edit.position, removedBreaks, addedBreaks);
+  ForgetLinesAfterEdit(edit.position, out.size(), in.size(), removedBreaks, addedBreaks);
   ForgetLayouts();
   // The top line stays where it was, or on the line its text moved to.
   const qsizetype edited = store_.ParagraphAt(edit.position);
@@ -146,12 +151,12 @@ void TextBox::Apply(const Edit& edit, bool reverse) {
   CaretMoved();
 }
 
-void TextBox::ForgetLinesAfterEdit(qsizetype position, qsizetype removedBreaks,
-                                   qsizetype addedBreaks) {
+void TextBox::ForgetLinesAfterEdit(qsizetype position, qsizetype removed, qsizetype inserted,
+                                   qsizetype removedBreaks, qsizetype addedBreaks) {
   const qsizetype paragraph = store_.ParagraphAt(position);
   const qsizetype offset = position - store_.ParagraphStart(paragraph);
   const qsizetype shift = addedBreaks - removedBreaks;
-  const bool prune = lines_.size() > 4096;
+  const bool prune = lines_.size() > kParagraphsKept;
   std::unordered_map<qsizetype, ParagraphLines> kept;
   for (auto& [index, lines] : lines_) {
     if (prune && lines.starts.size() < 64 && index != paragraph) continue;
@@ -161,8 +166,18 @@ void TextBox::ForgetLinesAfterEdit(qsizetype position, qsizetype removedBreaks,
       // Lines before the edited one keep their starts, less one: in word
       // wrap a shortened word may move up to the line before.
       std::vector<qsizetype>& starts = lines.starts;
-      const auto before = std::lower_bound(starts.begin(), starts.end(), offset) - starts.begin();
-      starts.resize(static_cast<std::size_t>(std::max<qsizetype>(1, before - 1)));
+      const auto edited = std::lower_bound(starts.begin(), starts.end(), offset);
+      const qsizetype keep = std::max<qsizetype>(1, (edited - starts.begin()) - 1);
+      lines.before.clear();
+      if (shift == 0 && removedBreaks == 0) {
+        // The old starts past the edit, where the same text now stands.
+        const qsizetype delta = inserted - removed;
+        const auto past = std::upper_bound(edited, starts.end(), offset + removed);
+        for (auto it = past; it != starts.end(); ++it) lines.before.push_back(*it + delta);
+        lines.beforeComplete = lines.complete;
+        lines.beforeFrom = offset + inserted + kMeetingDistance;
+      }
+      starts.resize(static_cast<std::size_t>(keep));
       lines.complete = false;
       kept.emplace(index, std::move(lines));
     } else if (index > paragraph + removedBreaks) {

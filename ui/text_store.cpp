@@ -1,6 +1,7 @@
 #include "ui/text_store.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace ui {
 namespace {
@@ -43,8 +44,16 @@ qsizetype TextStore::ParagraphAt(qsizetype position) const {
   return static_cast<qsizetype>(after - starts_.begin()) - 1;
 }
 
-void TextStore::SetText(const QString& text) {
+void TextStore::KeepRoomToGrow() {
+  const qsizetype room = std::max<qsizetype>(4096, text_.size() / 16);
+  if (text_.isDetached() && text_.capacity() - text_.size() >= room / 4) return;
+  text_.reserve(text_.size() + room);
+}
+
+void TextStore::SetText(QString text) {
   text_ = NormaliseLineBreaks(text);
+  text.clear();  // the caller's string, moved in, no longer shares the text
+  KeepRoomToGrow();
   starts_.assign(1, 0);
   const qsizetype size = text_.size();
   const QChar* data = text_.constData();
@@ -58,7 +67,22 @@ qsizetype TextStore::Insert(qsizetype position, const QString& text) {
   if (normal.isEmpty()) return 0;
   const qsizetype size = normal.size();
   const qsizetype paragraph = ParagraphAt(position);
-  text_.insert(position, normal);
+  if (text_.isEmpty()) {
+    text_ = normal;
+    KeepRoomToGrow();
+  } else {
+    // QString::insert may move the text to a new block to make room at the
+    // front; moving the tail within the block keeps a keystroke cheap.
+    const qsizetype old = text_.size();
+    if (!text_.isDetached() || text_.capacity() - old < size) {
+      text_.reserve(old + size + std::max<qsizetype>(4096, old / 16));
+    }
+    text_.resize(old + size);
+    QChar* data = text_.data();
+    std::memmove(data + position + size, data + position,
+                 static_cast<std::size_t>(old - position) * sizeof(QChar));
+    std::copy(normal.cbegin(), normal.cend(), data + position);
+  }
   const auto later = starts_.begin() + paragraph + 1;
   for (auto it = later; it != starts_.end(); ++it) *it += size;
   std::vector<qsizetype> added;

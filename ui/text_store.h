@@ -23,7 +23,7 @@ class TextStore {
   QStringView Paragraph(qsizetype paragraph) const;
   qsizetype ParagraphAt(qsizetype position) const;
 
-  void SetText(const QString& text);
+  void SetText(QString text);
   // Inserts text at position; CR LF, a lone CR and U+2028/U+2029 become LF.
   // Returns the number of characters inserted.
   qsizetype Insert(qsizetype position, const QString& text);
@@ -34,6 +34,10 @@ class TextStore {
   static QString NormaliseLineBreaks(const QString& text);
 
  private:
+  // Keeps the string unshared with room to grow, so typing into a long text
+  // moves characters but never copies the text to a new block.
+  void KeepRoomToGrow();
+
   QString text_;
   std::vector<qsizetype> starts_;
 };
