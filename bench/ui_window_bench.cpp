@@ -287,6 +287,11 @@ void BM_RoundTrip(benchmark::State& state) {
     step(
         "delete_end1", [&] { Key(box1, Qt::Key_Backspace); }, box1);
     step("decrypt", boxes.decrypt, box1);
+    // A text just written has no lines found yet: the end is found from its start.
+    step(
+        "ctrl_end1_fresh", [&] { Key(box1, Qt::Key_End, Qt::ControlModifier); }, box1);
+    step(
+        "page_up1_fresh", [&] { Key(box1, Qt::Key_PageUp); }, box1);
     state.counters["peak_MB"] = PeakMegabytes();
     state.SetIterationTime(total);
   }

@@ -67,15 +67,6 @@ bool NeedsNoShaping(QChar c) {
 
 }  // namespace
 
-struct LineWrapper::CharInfo {
-  qint32 advance = 0;
-  qint32 negativeRightBearing = 0;
-  bool known = false;
-  bool bearingKnown = false;
-  bool fast = false;
-  bool white = false;
-};
-
 LineWrapper::LineWrapper(const QFont& font, QTextOption::WrapMode mode)
     : font_(font), mode_(mode), info_(new CharInfo[0x10000]) {
   minimumRightBearing_ = std::min(0, ToFixed(QFontMetricsF(font_).minRightBearing()));
@@ -91,15 +82,13 @@ qreal LineWrapper::Width() const {
   return static_cast<qreal>(width_) / 64;
 }
 
-const LineWrapper::CharInfo& LineWrapper::Info(char16_t c) {
+const LineWrapper::CharInfo& LineWrapper::Learn(char16_t c) {
   CharInfo& info = info_[c];
-  if (!info.known) {
-    const QChar ch(c);
-    info.fast = NeedsNoShaping(ch);
-    info.white = ch.isSpace();
-    if (info.fast) info.advance = ToFixed(QFontMetricsF(font_).horizontalAdvance(ch));
-    info.known = true;
-  }
+  const QChar ch(c);
+  info.fast = NeedsNoShaping(ch);
+  info.white = ch.isSpace();
+  if (info.fast) info.advance = ToFixed(QFontMetricsF(font_).horizontalAdvance(ch));
+  info.known = true;
   return info;
 }
 

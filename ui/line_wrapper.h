@@ -42,10 +42,22 @@ class LineWrapper {
   bool Extend(QStringView paragraph, std::vector<qsizetype>& starts, qsizetype until);
 
  private:
-  struct CharInfo;
+  struct CharInfo {
+    qint32 advance = 0;
+    qint32 negativeRightBearing = 0;
+    bool known = false;
+    bool bearingKnown = false;
+    bool fast = false;
+    bool white = false;
+  };
   enum class Outcome { kLine, kNeedsMoreText };
 
-  const CharInfo& Info(char16_t c);
+  // Called for every character wrapped: the table lookup stays inline.
+  const CharInfo& Info(char16_t c) {
+    const CharInfo& info = info_[c];
+    return info.known ? info : Learn(c);
+  }
+  const CharInfo& Learn(char16_t c);
   qint32 NegativeRightBearing(char16_t c);
   bool IsFast(QStringView text);
   // One line from `from` on the fast path; next is where the next line

@@ -238,7 +238,9 @@ void TextBox::cut() {
 
 void TextBox::paste() {
   const QString text = QGuiApplication::clipboard()->text();
-  if (!text.isEmpty()) InsertTyped(text), typingMerges_ = false;
+  if (text.isEmpty()) return;
+  InsertTyped(text);
+  typingMerges_ = false;  // a paste is a step of its own
 }
 
 void TextBox::OfferSelectionToX11() {
@@ -574,7 +576,10 @@ void TextBox::mousePressEvent(QMouseEvent* event) {
     if (clipboard->supportsSelection()) {
       const QString text = clipboard->text(QClipboard::Selection);
       MoveCaret(position, Move::kMoveAnchor);
-      if (!text.isEmpty()) InsertTyped(text), typingMerges_ = false;
+      if (!text.isEmpty()) {
+        InsertTyped(text);
+        typingMerges_ = false;
+      }
     }
     event->accept();
   } else {
