@@ -21,6 +21,8 @@ constexpr int kMargin = 4;
 constexpr std::size_t kLayoutsKept = 96;
 // How many lines after an edit may differ before the old ones are given up.
 constexpr int kLinesToMeet = 48;
+// Characters wrapped ahead per idle moment: about a millisecond's work.
+constexpr qsizetype kWrapAheadSlice = 32768;
 
 QFont UnshapedFont(QFont font) {
   font.setStyleStrategy(
@@ -160,6 +162,7 @@ void TextBox::SyncWidth() {
   if (wrapper_->Width() != before) {
     lines_.clear();
     ForgetLayouts();
+    wrapAhead_.start(0, this);
   }
 }
 
@@ -425,6 +428,13 @@ void TextBox::RestartBlinking() {
 }
 
 void TextBox::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == wrapAhead_.timerId()) {
+    const qsizetype last = store_.ParagraphCount() - 1;
+    ParagraphLines& lines = lines_[last];
+    if (!lines.complete) LinesOf(last, lines.starts.back() + kWrapAheadSlice);
+    if (lines_[last].complete) wrapAhead_.stop();
+    return;
+  }
   if (event->timerId() != blink_.timerId()) {
     QFrame::timerEvent(event);
     return;

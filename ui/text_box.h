@@ -19,6 +19,8 @@
 //   QTextLayout (kept while the text and width stay as they are), so shaped
 //   text, selection, the caret's position and the input method's preedit all
 //   come from Qt.
+// - While the program is idle after a change, the last paragraph's lines
+//   are found ahead in slices of a millisecond or so, for Ctrl+End.
 // - The caret blinks by repainting its own rectangle, which touches one line.
 #pragma once
 
@@ -203,6 +205,9 @@ class TextBox : public QFrame {
   bool typingMerges_ = false;
 
   QBasicTimer blink_;
+  // While the program is idle, the last paragraph's lines are found ahead,
+  // a slice at a time, so Ctrl+End in a long text finds them ready.
+  QBasicTimer wrapAhead_;
   bool caretShown_ = false;
   bool selectingWithMouse_ = false;
 };

@@ -65,6 +65,7 @@ void TextBox::setPlainText(QString text) {
   topStart_ = 0;
   goalX_ = -1;
   AnnounceTextChange(0, before, store_.Text());
+  wrapAhead_.start(0, this);
   update();
   emit textChanged();
   emit cursorPositionChanged();
@@ -140,6 +141,7 @@ void TextBox::Apply(const Edit& edit, bool reverse) {
   topStart_ = LineInParagraph(topParagraph_, std::min(topStart_, size)).start;
 
   AnnounceTextChange(edit.position, out, in);
+  wrapAhead_.start(0, this);
   if (reverse) {
     anchor_ = std::clamp<qsizetype>(edit.anchorBefore, 0, store_.Size());
     caret_ = std::clamp<qsizetype>(edit.caretBefore, 0, store_.Size());
