@@ -5,8 +5,14 @@
 #include <QTextDocument>
 
 #include "ui/code_page_bridge.h"
+#include "ui/text_box.h"
 
 namespace ui {
+
+cipher::Text ReadBoxText(const TextBox& box) {
+  // The box keeps every line break as LF; the bridge makes each CR LF.
+  return BoxTextToBytes(box.toPlainText());
+}
 
 cipher::Text ReadBoxText(const QPlainTextEdit& box) {
   // The raw text keeps no-break spaces that toPlainText() would turn into
@@ -17,6 +23,10 @@ cipher::Text ReadBoxText(const QPlainTextEdit& box) {
 
 cipher::Text ReadBoxText(const QLineEdit& box) {
   return BoxTextToBytes(box.text());
+}
+
+void WriteBoxText(TextBox& box, const cipher::Text& text) {
+  box.setPlainText(BytesToBoxText(text));
 }
 
 void WriteBoxText(QPlainTextEdit& box, const cipher::Text& text) {

@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextOption>
 #include <limits>
@@ -12,6 +11,7 @@
 #include "ui/event_pump.h"
 #include "ui/selection_hider.h"
 #include "ui/sunken_edge.h"
+#include "ui/text_box.h"
 #include "ui/utf8_string.h"
 
 namespace ui {
@@ -25,12 +25,9 @@ void PaintBlackOnWhite(QWidget& box) {
   box.setPalette(palette);
 }
 
-void SetUpMultiLineBox(QPlainTextEdit& box, QTextOption::WrapMode wrap, const QString& name) {
-  box.setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  box.setWordWrapMode(wrap);
-  box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  box.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  box.setTabChangesFocus(true);
+// The box wraps at its width, has no scroll bars and never takes a tab
+// character: Tab and Shift+Tab are the window's.
+void SetUpMultiLineBox(TextBox& box, const QString& name) {
   ApplySunkenEdge(box);
   box.setFocusPolicy(Qt::StrongFocus);
   box.setAccessibleName(name);
@@ -95,17 +92,16 @@ void MainWindow::CreateControls() {
     return label;
   };
 
-  编辑框1 = new QPlainTextEdit(this);
-  编辑框1->setObjectName(QStringLiteral("编辑框1"));
   // Plaintext reads best broken at word boundaries; a word wider than the
   // box still breaks, so there is never a horizontal scroll.
-  SetUpMultiLineBox(*编辑框1, QTextOption::WrapAtWordBoundaryOrAnywhere, QStringLiteral("文本"));
+  编辑框1 = new TextBox(QTextOption::WrapAtWordBoundaryOrAnywhere, this);
+  编辑框1->setObjectName(QStringLiteral("编辑框1"));
+  SetUpMultiLineBox(*编辑框1, QStringLiteral("文本"));
 
-  编辑框2 = new QPlainTextEdit(this);
+  // Ciphertexts are Base64 without spaces: they break anywhere.
+  编辑框2 = new TextBox(QTextOption::WrapAnywhere, this);
   编辑框2->setObjectName(QStringLiteral("编辑框2"));
-  // Ciphertexts are Base64 without spaces: looking for word boundaries in a
-  // megabyte without one takes Qt tens of seconds, breaking anywhere does not.
-  SetUpMultiLineBox(*编辑框2, QTextOption::WrapAnywhere, QStringLiteral("加密文本"));
+  SetUpMultiLineBox(*编辑框2, QStringLiteral("加密文本"));
 
   按钮1 = makeButton("按钮1", "加密");
   按钮2 = makeButton("按钮2", "解密");

@@ -8,10 +8,11 @@
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
+
+class TextBox;
 
 inline constexpr std::string_view WindowTitle = "Tarnevok特制文本加密工具";
 
@@ -50,8 +51,8 @@ class MainWindow : public QWidget {
   QPushButton* 按钮3;
   QPushButton* 按钮4;
   QPushButton* 按钮5;
-  QPlainTextEdit* 编辑框1;
-  QPlainTextEdit* 编辑框2;
+  TextBox* 编辑框1;
+  TextBox* 编辑框2;
   QLineEdit* 编辑框3;
 
   // The focus cycle of Tab and Shift+Tab, from 编辑框1 to 按钮5.

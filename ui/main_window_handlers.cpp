@@ -1,6 +1,5 @@
 // What the five buttons do.
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <variant>
 
 #include "cipher/text_cipher.h"
@@ -8,6 +7,7 @@
 #include "ui/event_pump.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/text_box.h"
 #include "ui/usage_text.h"
 #include "ui/utf8_string.h"
 

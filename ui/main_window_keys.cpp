@@ -3,10 +3,10 @@
 // multi-line boxes.
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <algorithm>
 
 #include "ui/main_window.h"
+#include "ui/text_box.h"
 
 namespace ui {
 namespace {

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -20,6 +19,7 @@
 #include "ui/event_pump.h"
 #include "ui/exit_handlers.h"
 #include "ui/fatal_error.h"
+#include "ui/text_box.h"
 #include "window_fixture.h"
 
 // The forced failing allocation must come back as null, not as a sanitizer
@@ -98,7 +98,7 @@ void Scenario(const std::string& name, MainWindow& window) {
     window.编辑框1->setPlainText(QStringLiteral("长文本").repeated(100000));
     window.按钮1->click();
     window.编辑框1->setPlainText(QStringLiteral("untouched"));
-    QObject::connect(window.编辑框1, &QPlainTextEdit::textChanged,
+    QObject::connect(window.编辑框1, &ui::TextBox::textChanged,
                      [] { Say(QStringLiteral("plaintext box written")); });
     ui_test::Later([&window] {
       ui_test::Later([&window] {

@@ -2,7 +2,6 @@
 // events are queued first, then Decrypt is clicked, and they run inside it.
 #include <QApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <variant>
@@ -10,6 +9,7 @@
 #include "cipher/text_cipher.h"
 #include "ui/code_page_bridge.h"
 #include "ui/event_pump.h"
+#include "ui/text_box.h"
 #include "window_fixture.h"
 
 using ui_test::BoxRecorder;
@@ -53,7 +53,7 @@ class ReentrancyTest : public QObject {
     window->编辑框2->setPlainText(LongCiphertext());
     window->编辑框3->setText(kKey);
     plaintextWrites.clear();
-    connect(window->编辑框1, &QPlainTextEdit::textChanged, this,
+    connect(window->编辑框1, &ui::TextBox::textChanged, this,
             [this] { plaintextWrites << window->编辑框1->toPlainText(); });
   }
   void cleanup() { window.reset(); }

@@ -1,11 +1,11 @@
 // The five buttons, through the window, with the boxes they show.
 #include <QApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include "cipher/text_cipher.h"
+#include "ui/text_box.h"
 #include "ui/usage_text.h"
 #include "window_fixture.h"
 
