@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringEncoder>
 #include <QTest>
@@ -23,6 +22,7 @@
 
 #include "lifecycle_helper.h"
 #include "ui/fatal_error.h"
+#include "ui/text_box.h"
 #include "window_fixture.h"
 
 namespace lifecycle {
@@ -174,18 +174,18 @@ void MemoryScenario(const std::string& name, ui::MainWindow& window) {
     const QString text = QStringLiteral("长文本").repeated(1 << 20);
     Say(QStringLiteral("text bytes: %1").arg(Gb18030Bytes(text)));
     ui_test::Later([&window, text] {
-      LimitAddressSpace(std::size_t{24} << 20);
+      LimitAddressSpace(std::size_t{2} << 20);
       window.编辑框1->setPlainText(text);
       Say(QStringLiteral("setting the text returned"));
     });
   } else if (name == "shortage-paste") {
     PrintBoxes();
-    // One paragraph: laying it out needs many times the text's own size.
+    // One paragraph, pasted whole: the box must hold all of it.
     const QString text = QStringLiteral("长文本").repeated(1 << 20);
     QGuiApplication::clipboard()->setText(text);
     Say(QStringLiteral("text bytes: %1").arg(Gb18030Bytes(text)));
     ui_test::Later([&window] {
-      LimitAddressSpace(std::size_t{24} << 20);
+      LimitAddressSpace(std::size_t{4} << 20);
       window.编辑框1->setFocus();
       ui_test::PressKey(window, Qt::Key_V, Qt::ControlModifier);
       Say(QStringLiteral("paste returned"));

@@ -129,8 +129,8 @@ class LifecycleMemoryTest : public QObject {
   }
 
   // The window under a limited address space: the first request that does
-  // not fit is Qt's (reading a box, laying out a paragraph), and it is at
-  // least as large as the data it holds. The box is the only report: the
+  // not fit is Qt's or the box's (reading a box, storing a pasted or written
+  // paragraph), and it is at least as large as the data it holds. The box is the only report: the
   // window that failed half-way does not run into the shortage again (one
   // more line on stderr) while the box is up.
   void shortageWhileTheWindowWorks_data() {
@@ -142,8 +142,8 @@ class LifecycleMemoryTest : public QObject {
                                              << "decoded bytes: ";
     QTest::newRow("paste of one long paragraph") << "shortage-paste"
                                                  << "text bytes: ";
-    QTest::newRow("one long paragraph laid out in the box") << "shortage-layout"
-                                                            << "text bytes: ";
+    QTest::newRow("one long paragraph written into the box") << "shortage-layout"
+                                                             << "text bytes: ";
   }
   void shortageWhileTheWindowWorks() {
     QFETCH(QString, scenario);

@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include "ui/main_window.h"
+#include "ui/text_box.h"
 
 namespace {
 
