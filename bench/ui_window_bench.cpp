@@ -22,7 +22,6 @@
 #include <variant>
 
 #include "cipher/text_cipher.h"
-#include "ui/box_text.h"
 #include "ui/code_page_bridge.h"
 #include "ui/event_pump.h"
 #include "ui/main_window.h"

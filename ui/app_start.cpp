@@ -2,9 +2,17 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QScreen>
+#include <QString>
+#include <QStringList>
+#include <QTranslator>
 #include <QWindow>
+#include <QtGlobal>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "ui/event_pump.h"
@@ -12,11 +20,49 @@
 #include "ui/fatal_error.h"
 #include "ui/guarded_application.h"
 #include "ui/main_window.h"
-#include "ui/qt_messages.h"
-#include "ui/qt_translation.h"
 
 namespace ui {
 namespace {
+
+// Qt's own messages while the application object is being made. Qt ends a
+// start without a display with a fatal message, an abort and a core dump;
+// the watch turns that into one clear line on stderr and exit code 255, and
+// passes the other messages on once the application object exists.
+struct HeldMessage {
+  QtMsgType type;
+  QString text;
+};
+
+QList<HeldMessage>* heldMessages = nullptr;
+QtMessageHandler previousHandler = nullptr;
+
+void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    std::fputs(
+        "textcrypt: 无法打开窗口：没有可用的图形显示 (cannot open a display; is DISPLAY set?)\n",
+        stderr);
+    std::fflush(stderr);
+    std::_Exit(-1);  // no abort, so no core dump
+  }
+  (void)context;
+  heldMessages->append({type, text});
+}
+
+void BeginQtStartupWatch() {
+  heldMessages = new QList<HeldMessage>;
+  previousHandler = qInstallMessageHandler(HoldMessage);
+}
+
+void EndQtStartupWatch() {
+  qInstallMessageHandler(previousHandler);
+  if (heldMessages == nullptr) return;
+  const QMessageLogContext noContext;
+  for (const HeldMessage& message : *heldMessages) {
+    qt_message_output(message.type, noContext, message.text);
+  }
+  delete heldMessages;
+  heldMessages = nullptr;
+}
 
 MainWindow* CreateAndShowWindow(const StartupHooks& hooks) {
   MainWindow* window = hooks.createWindow ? hooks.createWindow() : new MainWindow;
@@ -73,6 +119,17 @@ int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks) {
   delete window.data();  // normally gone already; no handler runs any more
   RunExitHandlers();
   return exitCode;
+}
+
+void LoadQtChineseTranslation(QCoreApplication& application) {
+  auto* translator = new QTranslator(&application);
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), folder)) {
+    QCoreApplication::installTranslator(translator);
+  } else {
+    delete translator;
+  }
 }
 
 }  // namespace ui

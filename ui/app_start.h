@@ -3,6 +3,8 @@
 
 #include <functional>
 
+class QCoreApplication;
+
 namespace ui {
 
 class MainWindow;
@@ -21,5 +23,10 @@ struct StartupHooks {
 // process from inside with -1. Of the command line only the program's name
 // is used (Qt gets it); everything after it is ignored.
 int RunTextcrypt(int& argc, char** argv, const StartupHooks& hooks = {});
+
+// Qt's own visible texts (context menus, standard buttons) in Chinese,
+// whatever the locale says: installs Qt's zh_CN translation when it is there;
+// without it Qt's texts stay in English and nothing else changes.
+void LoadQtChineseTranslation(QCoreApplication& application);
 
 }  // namespace ui

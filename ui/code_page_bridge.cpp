@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "textcodec/tool_text.h"
+#include "ui/utf8_string.h"
 
 namespace ui {
 namespace {
@@ -37,7 +38,7 @@ cipher::Text BoxTextToBytes(const QString& boxText) {
 
 QString BytesToBoxText(const cipher::Text& bytes) {
   const std::string utf8 = textcodec::ToolBytesToUtf8(bytes);
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  return FromUtf8(utf8);
 }
 
 }  // namespace ui

@@ -9,7 +9,24 @@
 
 #include "cipher/types.h"
 
+class QLineEdit;
+class QPlainTextEdit;
+
 namespace ui {
+
+class TextBox;
+
+// A box's whole text as the cipher's bytes: each line break comes back as
+// CR LF, wrapping adds nothing, and an empty box gives the empty text. The
+// QPlainTextEdit forms serve the benchmarks' baseline and the bridge's tests.
+cipher::Text ReadBoxText(const TextBox& box);
+cipher::Text ReadBoxText(const QPlainTextEdit& box);
+cipher::Text ReadBoxText(const QLineEdit& box);
+
+// Replaces the box's whole text; CR LF shows as a line break.
+void WriteBoxText(TextBox& box, const cipher::Text& text);
+void WriteBoxText(QPlainTextEdit& box, const cipher::Text& text);
+void WriteBoxText(QLineEdit& box, const cipher::Text& text);
 
 // Each line break (LF, CR LF, a lone CR, U+2028 or U+2029) becomes CR LF and
 // "€" the byte 0x80. Unpaired surrogates become U+FFFD and NUL characters are

@@ -2,16 +2,23 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextOption>
+#include <algorithm>
 #include <limits>
+#include <variant>
 
+#include "cipher/text_cipher.h"
+#include "ui/code_page_bridge.h"
 #include "ui/event_pump.h"
+#include "ui/message_box.h"
 #include "ui/selection_hider.h"
 #include "ui/sunken_edge.h"
 #include "ui/text_box.h"
+#include "ui/usage_text.h"
 #include "ui/utf8_string.h"
 
 namespace ui {
@@ -34,6 +41,10 @@ void SetUpMultiLineBox(TextBox& box, const QString& name) {
   PaintBlackOnWhite(box);
   InstallSelectionHider(box);
 }
+
+// Tab with Ctrl or Alt is a chord for the control, not a step in the tab
+// order.
+constexpr Qt::KeyboardModifiers kChordModifiers = Qt::ControlModifier | Qt::AltModifier;
 
 }  // namespace
 
@@ -68,8 +79,8 @@ void MainWindow::CreateControls() {
   // from the bottom 编辑框1, 编辑框2, 按钮1, 按钮2, 标签1, 标签2, 编辑框3, 标签3,
   // then the two clear buttons above their labels, and 按钮5 on top.
   auto makeButton = [this](const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), this);
-    button->setObjectName(QString::fromUtf8(name));
+    auto* button = new QPushButton(FromUtf8(caption), this);
+    button->setObjectName(FromUtf8(name));
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setFocusPolicy(Qt::StrongFocus);
@@ -77,8 +88,8 @@ void MainWindow::CreateControls() {
     return button;
   };
   auto makeLabel = [this](const char* name, const char* caption) {
-    auto* label = new QLabel(QString::fromUtf8(caption), this);
-    label->setObjectName(QString::fromUtf8(name));
+    auto* label = new QLabel(FromUtf8(caption), this);
+    label->setObjectName(FromUtf8(name));
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setWordWrap(false);
     label->setFrameShape(QFrame::NoFrame);
@@ -181,6 +192,119 @@ MainWindow::HandlerScope::HandlerScope(MainWindow& window) : window_(window) {
 MainWindow::HandlerScope::~HandlerScope() {
   --window_.runningHandlers_;
   window_.DeleteIfDone();
+}
+
+// What the five buttons do.
+
+void MainWindow::ShowKeyMissing() {
+  ShowMessageBox(FromUtf8(cipher::KeyMissingMessage), FromUtf8(cipher::KeyMissingTitle),
+                 MessageIcon::Error);
+}
+
+void MainWindow::OnEncryptClicked() {
+  const HandlerScope scope(*this);
+  if (gone_) return;
+  // Nothing between the reads and the call handles events, so both texts
+  // are those of the moment of the click.
+  const cipher::Text key = ReadBoxText(*编辑框3);
+  const cipher::Text plaintext = ReadBoxText(*编辑框1);
+  const cipher::CipherOutcome outcome = cipher::EncryptText(plaintext, key);
+  if (std::holds_alternative<cipher::KeyMissing>(outcome)) {
+    ShowKeyMissing();
+    return;
+  }
+  WriteBoxText(*编辑框2, std::get<cipher::Text>(outcome));
+}
+
+void MainWindow::OnDecryptClicked() {
+  const HandlerScope scope(*this);
+  if (gone_) return;
+  const cipher::Text ciphertext = ReadBoxText(*编辑框2);
+  // The key is read again after the decode, which handles input meanwhile:
+  // the window may be closed by then, and its controls are off limits.
+  auto readKey = [this]() -> cipher::Text {
+    return gone_ ? cipher::Text{} : ReadBoxText(*编辑框3);
+  };
+  const cipher::CipherOutcome outcome =
+      cipher::DecryptText(ciphertext, readKey, ProcessPendingInput);
+  if (gone_) return;  // closed during the decode: the result has nowhere to go
+  if (std::holds_alternative<cipher::KeyMissing>(outcome)) {
+    ShowKeyMissing();
+    return;
+  }
+  WriteBoxText(*编辑框1, std::get<cipher::Text>(outcome));
+}
+
+void MainWindow::OnClearPlaintextClicked() {
+  const HandlerScope scope(*this);
+  if (!gone_) WriteBoxText(*编辑框1, {});
+}
+
+void MainWindow::OnClearCiphertextClicked() {
+  const HandlerScope scope(*this);
+  if (!gone_) WriteBoxText(*编辑框2, {});
+}
+
+void MainWindow::OnHelpClicked() {
+  const HandlerScope scope(*this);
+  if (!gone_) ShowMessageBox(FromUtf8(UsageText), FromUtf8(UsageTitle), MessageIcon::Information);
+}
+
+// The keys the window sees before the focused control: Tab and Shift+Tab
+// walk the tab order, Esc closes, Enter does nothing outside the two
+// multi-line boxes.
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    return HandleKeyPress(static_cast<QWidget*>(watched), static_cast<const QKeyEvent&>(*event));
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::HandleKeyPress(QWidget* target, const QKeyEvent& key) {
+  const Qt::KeyboardModifiers modifiers = key.modifiers();
+  const bool chord = (modifiers & kChordModifiers) != 0;
+  const bool shift = (modifiers & Qt::ShiftModifier) != 0;
+  const bool multiLineBox = target == 编辑框1 || target == 编辑框2;
+
+  switch (key.key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      if (!chord) {
+        MoveFocusAlongTabOrder(key.key() == Qt::Key_Tab && !shift);
+        return true;
+      }
+      // Ctrl+Tab and the like go on to the control, but never as a tab
+      // character into a box.
+      return multiLineBox || target == 编辑框3;
+    case Qt::Key_Escape:
+      if (!chord && !shift) {
+        close();
+        return true;
+      }
+      return false;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // A multi-line box claims Enter for a line break; anywhere else Enter
+      // would press the default button, and there is none.
+      return !multiLineBox;
+    default:
+      return false;
+  }
+}
+
+void MainWindow::MoveFocusAlongTabOrder(bool forward) {
+  const auto count = static_cast<std::ptrdiff_t>(tabOrder_.size());
+  const auto found = std::find(tabOrder_.begin(), tabOrder_.end(), focusWidget());
+  std::ptrdiff_t next = 0;
+  if (found != tabOrder_.end()) {
+    const std::ptrdiff_t at = found - tabOrder_.begin();
+    next = forward ? (at + 1) % count : (at + count - 1) % count;
+  } else if (!forward) {
+    next = count - 1;
+  }
+  tabOrder_[static_cast<std::size_t>(next)]->setFocus(forward ? Qt::TabFocusReason
+                                                              : Qt::BacktabFocusReason);
 }
 
 }  // namespace ui

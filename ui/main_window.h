@@ -58,7 +58,7 @@ class MainWindow : public QWidget {
   // The focus cycle of Tab and Shift+Tab, from 编辑框1 to 按钮5.
   const std::array<QWidget*, 8>& TabOrder() const { return tabOrder_; }
 
- public slots:
+ private slots:
   void OnEncryptClicked();
   void OnDecryptClicked();
   void OnClearPlaintextClicked();

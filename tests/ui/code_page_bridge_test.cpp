@@ -8,8 +8,6 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "ui/box_text.h"
-
 using cipher::Text;
 
 namespace {

@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "textcodec/gb18030.h"
+#include "ui/utf8_string.h"
 
 namespace {
 
-QString FromUtf8(const std::string& utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+using ui::FromUtf8;
 
 QByteArray Hex(const std::string& bytes) {
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())).toHex(' ');

@@ -9,14 +9,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/qt_translation.h"
+#include "ui/app_start.h"
 #include "ui/text_box.h"
 #include "window_fixture.h"
 
+using ui::FromUtf8;
 using ui::MainWindow;
 using ui_test::PressKey;
 using ui_test::ShowWindow;
-using ui_test::Utf8;
 
 class MainWindowTest : public QObject {
   Q_OBJECT

@@ -18,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/qt_translation.h"
+#include "ui/app_start.h"
 #include "window_fixture.h"
 
 namespace {

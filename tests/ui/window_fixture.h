@@ -13,12 +13,9 @@
 
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/utf8_string.h"
 
 namespace ui_test {
-
-inline QString Utf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A shown, active window, deleted at the end of the test.
 inline std::unique_ptr<ui::MainWindow> ShowWindow() {

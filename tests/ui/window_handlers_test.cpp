@@ -9,10 +9,10 @@
 #include "ui/usage_text.h"
 #include "window_fixture.h"
 
+using ui::FromUtf8;
 using ui_test::BoxRecorder;
 using ui_test::Click;
 using ui_test::ShowWindow;
-using ui_test::Utf8;
 
 class WindowHandlersTest : public QObject {
   Q_OBJECT
@@ -94,7 +94,7 @@ class WindowHandlersTest : public QObject {
       Click(*window->findChild<QPushButton*>(button));
       QCOMPARE(recorder.boxes.size(), std::size_t{1});
       const ui_test::ShownBox& box = recorder.boxes.front();
-      QCOMPARE(box.title, Utf8(cipher::KeyMissingTitle));
+      QCOMPARE(box.title, FromUtf8(cipher::KeyMissingTitle));
       QCOMPARE(box.title, QStringLiteral("加密/解密密钥不能为空！"));
       QCOMPARE(box.text, QStringLiteral("没有输入密钥，不能进行加密/解密操作！"));
       QCOMPARE(box.icon, QMessageBox::Critical);
@@ -142,7 +142,7 @@ class WindowHandlersTest : public QObject {
     QCOMPARE(recorder.boxes.size(), std::size_t{1});
     const ui_test::ShownBox& box = recorder.boxes.front();
     QCOMPARE(box.title, QStringLiteral("使用方法"));
-    QString usage = Utf8(ui::UsageText);
+    QString usage = FromUtf8(ui::UsageText);
     usage.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QCOMPARE(box.text, usage);
     QVERIFY(box.text.endsWith(QStringLiteral("\n\n-------------------By-Tarnevok")));

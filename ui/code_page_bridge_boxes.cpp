@@ -1,5 +1,6 @@
-#include "ui/box_text.h"
-
+// The bridge's forms for whole boxes. They live apart from the conversion
+// itself, which needs Qt Core only (the fuzz target builds it without the
+// widgets).
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextDocument>
