@@ -12,6 +12,9 @@ namespace {
 constexpr std::string_view kGb18030ReplacementCharacter = "\x84\x31\xA4\x37";
 constexpr char32_t kEuroSign = U'€';
 
+// ASCII runs at least this long skip the converter (see EncodePiece).
+constexpr std::size_t kLongAsciiRun = 64;
+
 // The C library's GB18030 tables take some characters from a later revision
 // of the standard; the tool keeps the mapping its ciphertexts have always been
 // made with (GB18030-2005 as ICU has it), both ways. Without this table the C
@@ -144,7 +147,7 @@ std::optional<Character> LongCharacterAt(std::string_view utf8, std::size_t at) 
 }
 
 // Converts a piece without a character of the table, each bad UTF-8 byte as U+FFFD.
-void EncodePiece(Iconv& cd, std::string_view utf8, std::string& out) {
+void EncodeThroughConverter(Iconv& cd, std::string_view utf8, std::string& out) {
   std::size_t at = 0;
   while (at < utf8.size()) {
     const Iconv::Stop stop = cd.Convert(utf8, at, out);
@@ -153,6 +156,30 @@ void EncodePiece(Iconv& cd, std::string_view utf8, std::string& out) {
     out += kGb18030ReplacementCharacter;
     at = stop.at + 1;
   }
+}
+
+// ASCII is the same in UTF-8 and GB18030, and in UTF-8 an ASCII byte is
+// always a character of its own: long ASCII runs (a ciphertext is nothing
+// else) are copied without the converter, which takes several times longer.
+// Short runs stay with their neighbours, since every call costs too.
+void EncodePiece(Iconv& cd, std::string_view utf8, std::string& out) {
+  std::size_t convertFrom = 0;
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    if (ByteAt(utf8, at) >= 0x80) {
+      ++at;
+      continue;
+    }
+    std::size_t runEnd = at;
+    while (runEnd < utf8.size() && ByteAt(utf8, runEnd) < 0x80) ++runEnd;
+    if (runEnd - at >= kLongAsciiRun) {
+      EncodeThroughConverter(cd, utf8.substr(convertFrom, at - convertFrom), out);
+      out.append(utf8.substr(at, runEnd - at));
+      convertFrom = runEnd;
+    }
+    at = runEnd;
+  }
+  EncodeThroughConverter(cd, utf8.substr(convertFrom), out);
 }
 
 // Converts a run of whole sequences; one the converter cannot map (a
@@ -217,7 +244,17 @@ std::string Gb18030ToUtf8(std::string_view bytes, std::string_view loneByte80) {
   while (at < bytes.size()) {
     const std::uint8_t lead = ByteAt(bytes, at);
     if (lead < 0x80) {
-      ++at;
+      // At a character's start a byte below 0x80 is ASCII, the same in
+      // UTF-8: a long run of them (a ciphertext) is copied without the
+      // converter, as in Utf8ToGb18030.
+      std::size_t runEnd = at;
+      while (runEnd < bytes.size() && ByteAt(bytes, runEnd) < 0x80) ++runEnd;
+      if (runEnd - at >= kLongAsciiRun) {
+        DecodeRun(cd, bytes.substr(runStart, at - runStart), out);
+        out.append(bytes.substr(at, runEnd - at));
+        runStart = runEnd;
+      }
+      at = runEnd;
       continue;
     }
     const Sequence sequence = SequenceAt(bytes, at);
