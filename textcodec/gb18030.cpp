@@ -75,6 +75,12 @@ std::uint8_t ByteAt(std::string_view bytes, std::size_t i) {
   return static_cast<std::uint8_t>(bytes[i]);
 }
 
+// Where the bytes below 0x80 that begin at `at` end.
+std::size_t AsciiRunEnd(std::string_view bytes, std::size_t at) {
+  while (at < bytes.size() && ByteAt(bytes, at) < 0x80) ++at;
+  return at;
+}
+
 bool IsLead(std::uint8_t b) {
   return b >= 0x81 && b <= 0xFE;
 }
@@ -170,8 +176,7 @@ void EncodePiece(Iconv& cd, std::string_view utf8, std::string& out) {
       ++at;
       continue;
     }
-    std::size_t runEnd = at;
-    while (runEnd < utf8.size() && ByteAt(utf8, runEnd) < 0x80) ++runEnd;
+    const std::size_t runEnd = AsciiRunEnd(utf8, at);
     if (runEnd - at >= kLongAsciiRun) {
       EncodeThroughConverter(cd, utf8.substr(convertFrom, at - convertFrom), out);
       out.append(utf8.substr(at, runEnd - at));
@@ -247,8 +252,7 @@ std::string Gb18030ToUtf8(std::string_view bytes, std::string_view loneByte80) {
       // At a character's start a byte below 0x80 is ASCII, the same in
       // UTF-8: a long run of them (a ciphertext) is copied without the
       // converter, as in Utf8ToGb18030.
-      std::size_t runEnd = at;
-      while (runEnd < bytes.size() && ByteAt(bytes, runEnd) < 0x80) ++runEnd;
+      const std::size_t runEnd = AsciiRunEnd(bytes, at);
       if (runEnd - at >= kLongAsciiRun) {
         DecodeRun(cd, bytes.substr(runStart, at - runStart), out);
         out.append(bytes.substr(at, runEnd - at));

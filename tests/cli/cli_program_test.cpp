@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "cipher/text_cipher.h"
+#include "tests/cli/program_fixture.h"
 #include "tests/cli/run_program.h"
 
 namespace cli_test {
@@ -29,28 +30,8 @@ std::string EncryptedByCipher(const std::string& bytes, const std::string& key) 
   return std::get<cipher::Text>(cipher::EncryptText(bytes, key));
 }
 
-class CliProgram : public ::testing::Test {
+class CliProgram : public ProgramTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/textcrypt-cli-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string File(const std::string& name, const std::string& content) {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-
-  Finished Run(std::vector<std::string> args, std::string input = {}) {
-    Launch launch;
-    launch.args = std::move(args);
-    launch.standardInput = std::move(input);
-    return RunProgram(kProgram, launch);
-  }
-
   // Encrypts or decrypts `input` under a key given in a key file.
   Finished WithKey(const std::string& operation, const std::string& key, std::string input,
                    std::vector<std::string> extra = {}) {
@@ -58,8 +39,6 @@ class CliProgram : public ::testing::Test {
     args.insert(args.end(), extra.begin(), extra.end());
     return Run(args, std::move(input));
   }
-
-  std::string dir_;
 };
 
 TEST_F(CliProgram, CiphertextEqualsTheWindows) {

@@ -11,6 +11,7 @@
 
 #include "cipher/text_cipher.h"
 #include "cli/text_mode.h"
+#include "tests/cli/program_fixture.h"
 #include "tests/cli/run_program.h"
 
 namespace cli_test {
@@ -20,30 +21,7 @@ const std::string kProgram = TEXTCRYPT_CLI_PATH;
 constexpr std::string_view kPrefix = "textcrypt-cli：";
 constexpr std::string_view kUsageLine = "用法：textcrypt-cli";
 
-class HostileUse : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/textcrypt-cli-hostile-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string File(const std::string& name, const std::string& content) {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-
-  Finished Run(std::vector<std::string> args, std::string input = {}) {
-    Launch launch;
-    launch.args = std::move(args);
-    launch.standardInput = std::move(input);
-    return RunProgram(kProgram, launch);
-  }
-
-  std::string dir_;
-};
+class HostileUse : public ProgramTest {};
 
 TEST_F(HostileUse, AnOptionsValueIsAValueWhateverItLooksLike) {
   const std::string text = File("text", "你好");
