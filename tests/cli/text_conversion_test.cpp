@@ -33,6 +33,12 @@ TEST(LocaleText, BadInputIsRefusedWithItsPlace) {
       {"ab\xFF", InputProblem::Kind::kNotInCodeset, 2},
       {"你\xE4\xBD", InputProblem::Kind::kNotInCodeset, 3},    // cut-off character
       {"\xED\xA0\x80", InputProblem::Kind::kNotInCodeset, 0},  // a lone surrogate
+      // Forms the C library's decoder takes although no Unicode character has them.
+      {"a\xF4\x90\x80\x80", InputProblem::Kind::kNotInCodeset, 1},  // past U+10FFFF
+      {"\xF7\x9F\x98\x80", InputProblem::Kind::kNotInCodeset, 0},
+      {"ab\xF8\x88\x80\x80\x80", InputProblem::Kind::kNotInCodeset, 2},  // five bytes
+      {"\xE0\x9F\xBF", InputProblem::Kind::kNotInCodeset, 0},            // overlong
+      {"\xF4\x8F\xBF\xBF\xC1\xBF", InputProblem::Kind::kNotInCodeset, 4},
       {std::string("a\0b", 3), InputProblem::Kind::kZeroByte, 1},
   };
   for (const auto& c : cases) {
