@@ -11,3 +11,9 @@ if(TARGET textcrypt_ui)
   add_executable(code_page_bench ${CMAKE_CURRENT_LIST_DIR}/code_page_bench.cpp)
   target_link_libraries(code_page_bench PRIVATE textcrypt_ui benchmark::benchmark)
 endif()
+
+# The box's line finder over one long paragraph, in both wrap modes.
+if(TARGET textcrypt_ui)
+  add_executable(line_wrapper_bench ${CMAKE_CURRENT_LIST_DIR}/line_wrapper_bench.cpp)
+  target_link_libraries(line_wrapper_bench PRIVATE textcrypt_ui benchmark::benchmark)
+endif()

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/line_break_pairs.h"
+
 namespace ui {
 namespace {
 
@@ -87,6 +89,7 @@ const LineWrapper::CharInfo& LineWrapper::Learn(char16_t c) {
   const QChar ch(c);
   info.fast = NeedsNoShaping(ch);
   info.white = ch.isSpace();
+  info.breakClass = static_cast<std::uint8_t>(PairClassOf(c));
   if (info.fast) info.advance = ToFixed(QFontMetricsF(font_).horizontalAdvance(ch));
   info.known = true;
   return info;
@@ -126,6 +129,35 @@ LineWrapper::Outcome LineWrapper::FastLine(QStringView paragraph, qsizetype from
   auto retryAnywhere = [&] {
     return FastLine(paragraph, from, readable, breaks, breaksFrom, true, next);
   };
+  // Everything before the point where the line could first overflow, even
+  // with the widest overhang, joins it whatever its words: sum the advances
+  // up to there, then go on with the rules below from the last place before
+  // it where a segment ends.
+  {
+    const qint64 room = width_ + minimumRightBearing_;
+    qsizetype end = from;
+    qint64 sum = 0;
+    while (end < readable) {
+      const qint64 wider = sum + info_[text[end]].advance;
+      if (wider > room) break;
+      sum = wider;
+      ++end;
+    }
+    auto segmentEndsAt = [&](qsizetype p) {
+      if (info_[text[p - 1]].white) return false;
+      if (p == length) return true;
+      if (p >= readable) return false;  // what follows is not known yet
+      return anywhere || info_[text[p]].white || breaks[static_cast<std::size_t>(p - breaksFrom)];
+    };
+    while (end > from && !segmentEndsAt(end)) {
+      --end;
+      sum -= info_[text[end]].advance;
+    }
+    at = end;
+    lineWidth = sum;
+    lineLength = end - from;
+    endsInWord = end > from;
+  }
   while (at < length) {
     if (at >= readable) return Outcome::kNeedsMoreText;
     if (Info(text[at]).white) {
@@ -186,6 +218,23 @@ LineWrapper::Outcome LineWrapper::FastLine(QStringView paragraph, qsizetype from
   return Outcome::kLine;
 }
 
+bool LineWrapper::PairBreaks(QStringView paragraph, qsizetype breaksFrom, qsizetype breaksEnd,
+                             std::vector<std::uint8_t>& breaks) {
+  const char16_t* text = paragraph.utf16();
+  breaks.assign(static_cast<std::size_t>(breaksEnd - breaksFrom + 1), 0);
+  // Only places between two characters that are not spaces are ever asked.
+  for (qsizetype at = breaksFrom + 1; at < breaksEnd; ++at) {
+    const CharInfo& before = Info(text[at - 1]);
+    const CharInfo& after = Info(text[at]);
+    if (before.white || after.white) continue;
+    const PairBreak pair = BreakBetween(static_cast<PairClass>(before.breakClass),
+                                        static_cast<PairClass>(after.breakClass));
+    if (pair == PairBreak::kAsk) return false;
+    breaks[static_cast<std::size_t>(at - breaksFrom)] = pair == PairBreak::kYes;
+  }
+  return true;
+}
+
 void LineWrapper::ExtendFast(QStringView paragraph, std::vector<qsizetype>& starts, qsizetype until,
                              qsizetype chunkEnd) {
   const qsizetype length = paragraph.size();
@@ -193,7 +242,7 @@ void LineWrapper::ExtendFast(QStringView paragraph, std::vector<qsizetype>& star
   const bool anywhere = mode_ == QTextOption::WrapAnywhere;
   std::vector<std::uint8_t> breaks;
   qsizetype breaksFrom = from;
-  if (!anywhere) {
+  if (!anywhere && !PairBreaks(paragraph, from, chunkEnd, breaks)) {
     breaksFrom = std::max<qsizetype>(0, from - kContext);
     const qsizetype breaksEnd = std::min(length, chunkEnd + kContext);
     breaks.assign(static_cast<std::size_t>(breaksEnd - breaksFrom + 1), 0);

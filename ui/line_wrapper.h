@@ -3,11 +3,18 @@
 //
 // Text made only of characters that need no shaping (Latin, Greek, Cyrillic,
 // CJK and the common punctuation, in a font with shaping turned off) is
-// wrapped from cached character advances: one table lookup per character, and
-// Qt's line-break attributes computed for a few thousand characters at a time.
+// wrapped from cached character advances: one table lookup per character.
 // The rules are those of QTextLine's greedy breaker: spaces hang at the end
 // of a line, a word that does not fit goes to the next line, and in
-// word-boundary mode a word wider than the line breaks anywhere. A stretch of
+// word-boundary mode a word wider than the line breaks anywhere. Only the end
+// of a line needs the rules: the characters before the point where the line
+// could first overflow all join it, so a line is measured by a running sum of
+// advances and the breaker's rules start at the last break before that point.
+// Where a break may fall is Qt's line-break attribute, computed for a few
+// thousand characters at a time; in text of ideographs, ASCII letters and
+// digits and the common punctuation between them (most Chinese text, and
+// every ciphertext) it follows from the two neighbours alone and is looked up
+// in a small table instead. A stretch of
 // text that needs shaping (marks, emoji, complex scripts, tabs, format
 // characters) is laid out by QTextLayout over a window that starts at a known
 // line start, so its lines are exactly Qt's too. Both paths work forward from
@@ -49,6 +56,7 @@ class LineWrapper {
     bool bearingKnown = false;
     bool fast = false;
     bool white = false;
+    std::uint8_t breakClass = 0;  // see line_break_pairs.h
   };
   enum class Outcome { kLine, kNeedsMoreText };
 
@@ -65,6 +73,10 @@ class LineWrapper {
   Outcome FastLine(QStringView paragraph, qsizetype from, qsizetype readable,
                    const std::vector<std::uint8_t>& breaks, qsizetype breaksFrom, bool anywhere,
                    qsizetype& next);
+  // Fills breaks for [breaksFrom, breaksEnd] from the pair table; false
+  // when some place there needs Qt's attributes.
+  bool PairBreaks(QStringView paragraph, qsizetype breaksFrom, qsizetype breaksEnd,
+                  std::vector<std::uint8_t>& breaks);
   void ExtendFast(QStringView paragraph, std::vector<qsizetype>& starts, qsizetype until,
                   qsizetype chunkEnd);
   void ExtendShaped(QStringView paragraph, std::vector<qsizetype>& starts, qsizetype chunkEnd);
