@@ -46,8 +46,9 @@ std::size_t PiecewiseDecoder::FindCut() const {
 void PiecewiseDecoder::DecodeUpTo(std::size_t cut, cipher::ByteBuffer& out) {
   const cipher::Text text = lastGroup_ + pending_.substr(0, cut);
   cipher::ByteBuffer decoded = cipher::Base64DecodeLenient(text, [] {});
-  // Its last three bytes come again first from the next part.
-  decoded.resize(decoded.size() - 3);
+  // Its last three bytes come again first from the next part. The cut ends
+  // in a whole group of four alphabet characters, so there are three.
+  decoded.resize(decoded.size() - std::min<std::size_t>(3, decoded.size()));
   out.insert(out.end(), decoded.begin(), decoded.end());
   lastGroup_ = pending_.substr(cut - 4, 4);
   pending_.erase(0, cut);
