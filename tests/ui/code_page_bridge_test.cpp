@@ -4,9 +4,13 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+
+#include "textcodec/tool_text.h"
+#include "ui/utf8_string.h"
 
 using cipher::Text;
 
@@ -124,6 +128,23 @@ class CodePageBridgeTest : public QObject {
     box.setText(QStringLiteral("密钥 key"));
     QCOMPARE(QByteArray::fromStdString(ui::ReadBoxText(box)),
              QByteArray::fromHex("c3dcd4bf206b6579"));
+  }
+
+  // ASCII text (every ciphertext) takes a shorter way; it must give what the
+  // way through UTF-8 and the code page gives, line breaks and NULs included,
+  // also when a character past ASCII comes late.
+  void asciiTakesTheShortWayToTheSameResult() {
+    QRandomGenerator random(5);
+    const char pieces[] = {'a', 'Z', '=', '\r', '\n', '\0', ' '};
+    for (int round = 0; round < 300; ++round) {
+      std::string ascii;
+      for (int n = random.bounded(40); n > 0; --n) ascii += pieces[random.bounded(7)];
+      const bool late = round % 3 == 0;
+      const QString text = ui::FromUtf8(late ? ascii + "中\r" : ascii);
+      QCOMPARE(ui::BoxTextToBytes(text), *textcodec::Utf8ToToolBytes(text.toUtf8().toStdString()));
+      const std::string bytes = late ? ascii + "\xC4\xE3\x80\r" : ascii;
+      QCOMPARE(ui::BytesToBoxText(bytes), ui::FromUtf8(textcodec::ToolBytesToUtf8(bytes)));
+    }
   }
 };
 
