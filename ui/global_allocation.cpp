@@ -27,6 +27,7 @@
 #include <thread>
 
 #include "ui/fatal_error.h"
+#include "ui/huge_pages.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define TEXTCRYPT_OWNS_C_ALLOCATOR 0
@@ -160,6 +161,7 @@ void __libc_free(void* p) noexcept;
 void* malloc(std::size_t bytes) noexcept {
   void* p = __libc_malloc(bytes);
   if (p == nullptr) AllocationFailed(bytes, 1);
+  ui::PreferHugePages(p, bytes);
   return p;
 }
 
@@ -172,6 +174,7 @@ void free(void* p) noexcept {
 void* calloc(std::size_t count, std::size_t each) noexcept {
   void* p = __libc_calloc(count, each);
   if (p == nullptr) AllocationFailed(count, each);
+  ui::PreferHugePages(p, count * each);
   return p;
 }
 
@@ -180,6 +183,7 @@ void* realloc(void* p, std::size_t bytes) noexcept {
   // realloc(p, 0) frees p and answers null: that is no failure. The block
   // given in stays valid after a failure, but nobody is told of one.
   if (moved == nullptr && (bytes != 0 || p == nullptr)) AllocationFailed(bytes, 1);
+  ui::PreferHugePages(moved, bytes);
   return moved;
 }
 
