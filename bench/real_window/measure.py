@@ -30,7 +30,7 @@ Needs the Debian packages xvfb, openbox, xclip, python3-xlib and imagemagick
     bench/real_window/measure.py --display :95 --mib 4 --runs 1 --texts prose
     bench/real_window/measure.py --perf-step encrypt --runs 1 --texts one_line
 
---perf-step NAME records that step with `perf record -g` into
+--perf-step NAME records that step with `perf record --call-graph dwarf` into
 perf-NAME-TEXT.data in the output folder (--out, default
 build/real_window). --json FILE writes every figure.
 """
@@ -364,10 +364,18 @@ def proc_field(pid, name):
     raise KeyError(name)
 
 
-def cpu_seconds(pid):
+def proc_stat(pid):
     with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
+        return f.read().rsplit(")", 1)[1].split()
+
+
+def cpu_seconds(pid):
+    fields = proc_stat(pid)
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def minor_faults(pid):
+    return int(proc_stat(pid)[7])
 
 
 def idle_percent(pid, seconds):
@@ -390,20 +398,29 @@ class Run:
         self.expected_cipher = expected_cipher
         self.run_index = run_index
         self.figures = {}
+        self.cpu = {}
+        self.faults = {}
         self.checks = {}
 
     def step(self, name, action):
         perf = None
-        if self.args.perf_step == name:
+        if name in (self.args.perf_step or "").split(","):
             path = os.path.join(self.args.out, f"perf-{name}-{self.text_name}.data")
-            perf = subprocess.Popen(["perf", "record", "-g", "-o", path, "-p", str(self.pid)],
+            perf = subprocess.Popen(["perf", "record", "--call-graph", self.args.perf_call_graph,
+                                     "-o", path, "-p", str(self.pid)],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             time.sleep(1.0)
+        cpu, faults = cpu_seconds(self.pid), minor_faults(self.pid)
         self.figures[name] = action()
+        # The processor time the program took, beside the time waited: on a
+        # busy machine the two part.
+        self.cpu[name] = cpu_seconds(self.pid) - cpu
+        self.faults[name] = minor_faults(self.pid) - faults
         if perf:
             perf.send_signal(signal.SIGINT)
             perf.wait()
-        print(f"  {name:26s} {self.figures[name] * 1000:9.1f} ms", flush=True)
+        print(f"  {name:26s} {self.figures[name] * 1000:9.1f} ms   processor {self.cpu[name] * 1000:6.0f} ms,"
+              f" {self.faults[name]:6d} page faults", flush=True)
 
     def run(self):
         app = self.session.spawn([self.args.binary], env=dict(self.session.env, QT_QPA_PLATFORM="xcb"))
@@ -417,7 +434,8 @@ class Run:
             self.session.stop(app)
 
     def round_trip(self, w):
-        print(f"{self.text_name}, run {self.run_index + 1}", flush=True)
+        self.load = os.getloadavg()[0]
+        print(f"{self.text_name}, run {self.run_index + 1} (load average {self.load:.2f})", flush=True)
         self.clipboard.put(self.text)
         w.click(centre(BOX1), BOX1)
         self.step("paste1", lambda: w.timed(lambda: w.key("v", "Control_L"), BOX1))
@@ -492,20 +510,28 @@ def cli_ciphertext(cli, text, folder):
 
 
 def table(results, texts):
-    rows = ["| step | " + " | ".join(texts) + " | wanted |", "|---|" + "---|" * len(texts) + "---|"]
+    """Medians, every run in brackets; for each step also the processor time the program took."""
+    rows = ["| step | " + " | ".join(f"{t} | {t}, processor" for t in texts) + " | wanted |",
+            "|---|" + "---|---|" * len(texts) + "---|"]
+
+    def cell(values, scale, unit, digits):
+        runs = ", ".join(f"{v * scale:.{digits}f}" for v in values)
+        return f"{statistics.median(values) * scale:.{digits}f} {unit} ({runs})"
+
     for name, kind in STEPS:
         cells = []
         for t in texts:
-            values = [r[name] for r in results[t]]
-            cells.append(f"{statistics.median(values) * 1000:.0f} ms ({', '.join(f'{v * 1000:.0f}' for v in values)})")
+            cells.append(cell([r["figures"][name] for r in results[t]], 1000, "ms", 0))
+            cells.append(cell([r["cpu"][name] for r in results[t]], 1000, "ms", 0))
         rows.append(f"| {name} | " + " | ".join(cells) + f" | <= {TARGETS[kind] * 1000:.0f} ms |")
     for name, unit, wanted in (("idle1_percent", "%", "<= 1 %"), ("idle2_percent", "%", "<= 1 %"),
                                ("peak_MB", "MB", "<= 300 MB")):
         cells = []
         for t in texts:
-            values = [r[name] for r in results[t]]
-            cells.append(f"{statistics.median(values):.1f} {unit} ({', '.join(f'{v:.1f}' for v in values)})")
+            cells += [cell([r["figures"][name] for r in results[t]], 1, unit, 1), ""]
         rows.append(f"| {name} | " + " | ".join(cells) + f" | {wanted} |")
+    loads = {t: ", ".join(f"{r['load']:.1f}" for r in results[t]) for t in texts}
+    rows.append("| load average at the start | " + " | ".join(f"{loads[t]} | " for t in texts) + " |")
     return "\n".join(rows)
 
 
@@ -519,7 +545,9 @@ def main():
     parser.add_argument("--cli", default=os.path.join(REPO, "build/default/cli/textcrypt-cli"))
     parser.add_argument("--out", default=os.path.join(REPO, "build/real_window"))
     parser.add_argument("--idle-seconds", type=float, default=10)
-    parser.add_argument("--perf-step", help="record this step with perf")
+    parser.add_argument("--perf-step", help="record these steps (NAME,NAME) with perf")
+    parser.add_argument("--perf-call-graph", default="dwarf",
+                        help="perf's --call-graph: dwarf (default) or fp")
     parser.add_argument("--json", help="write every figure to this file")
     parser.add_argument("--verbose", action="store_true", help="print the repaints of each step")
     args = parser.parse_args()
@@ -545,13 +573,14 @@ def main():
                 for i in range(args.runs):
                     run = Run(args, session, clipboard, text_name, text, expected, i)
                     run.run()
-                    results[text_name].append(run.figures)
+                    results[text_name].append({"figures": run.figures, "cpu": run.cpu,
+                                               "faults": run.faults, "load": run.load})
                     checks.setdefault(text_name, []).append(run.checks)
         finally:
             session.close()
 
     print()
-    print(f"{args.mib} MiB, medians of {args.runs} (every run in brackets, ms / % / MB):")
+    print(f"{args.mib} MiB, medians of {args.runs} (every run in brackets):")
     print(table(results, texts))
     ok = all(all(c.values()) for runs in checks.values() for c in runs)
     print("checks:", "all passed" if ok else json.dumps(checks))
