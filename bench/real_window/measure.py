@@ -7,10 +7,15 @@ window has repainted the box the step changes (a DAMAGE report inside that
 box) and then answers a _NET_WM_PING: the window manager's test of whether a
 window still responds, answered by the program's GUI thread. A ping sent
 before the repaint does not count, since the toolkit may answer it before it
-has handled the input read in the same batch.
+has handled the input read in the same batch, and neither does the caret's
+blink (a repaint one pixel wide). A button is timed from its release, since
+it acts on release. Giving a box the focus is an untimed click inside it.
+Beside each time stands the processor time the program took for the step
+(/proc/PID/stat, in ticks of 10 ms) and its page faults: when another job
+shares the processors, the time waited grows past the processor time.
 
 For a plaintext of --mib MiB of GB18030 bytes, once as prose (Chinese with
-ASCII, a line break every 61 characters) and once as one line without
+ASCII, a line break every 42 characters) and once as one line without
 spaces or line breaks, it runs a fresh program --runs times and prints the
 median of each step beside the wanted figure: paste into 编辑框1, the key
 pasted into 编辑框3, 加密, Ctrl+End / Ctrl+Home / Page Down in both boxes, a
@@ -22,8 +27,9 @@ after the first 加密 of the prose.
 
 Not part of tools/test.sh: it takes minutes and wants a quiet machine.
 
-Needs the Debian packages xvfb, openbox, xclip, python3-xlib and imagemagick
-(for the screenshot), and the program built:
+Needs the Debian packages xvfb, openbox, xclip, python3-xlib, imagemagick
+(for the screenshot) and, for --perf-step only, linux-perf; and the program
+built:
 
     cmake --preset default && cmake --build --preset default --target textcrypt textcrypt-cli
     bench/real_window/measure.py                 # display :93, 16 MiB, 3 runs
