@@ -1,5 +1,7 @@
-// Plain GB18030 through the C library's iconv, both ways. The tool's own
-// rules (tool_text.h) are built on these.
+// GB18030 both ways, with the mapping the tool's ciphertexts have always been
+// made with: the C library's converter with our own mappings on top, through
+// tables made from it on first use (gb18030_tables.h). The tool's own rules
+// (tool_text.h) are built on these.
 #pragma once
 
 #include <optional>
