@@ -1,5 +1,6 @@
-// A string written a few bytes at a time through a small buffer, so that a
-// character costs a few stores rather than a call to std::string::append.
+// Appends to a string a few bytes at a time through a small buffer, so that
+// a character costs a few stores rather than a call to std::string::append.
+// What is in the buffer reaches the string when the writer goes.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +12,10 @@ namespace textcodec {
 
 class ChunkedWriter {
  public:
-  explicit ChunkedWriter(std::size_t expectedSize) { out_.reserve(expectedSize); }
+  explicit ChunkedWriter(std::string& out) : out_(out) {}
+  ~ChunkedWriter() { Flush(); }
+  ChunkedWriter(const ChunkedWriter&) = delete;
+  ChunkedWriter& operator=(const ChunkedWriter&) = delete;
 
   // Room for four bytes; Advance(n) keeps the first n written there.
   char* Room() {
@@ -32,11 +36,6 @@ class ChunkedWriter {
     used_ += bytes.size();
   }
 
-  std::string Take() && {
-    Flush();
-    return std::move(out_);
-  }
-
  private:
   void Flush() {
     out_.append(buffer_, used_);
@@ -44,7 +43,7 @@ class ChunkedWriter {
   }
 
   static constexpr std::size_t kChunk = 4096;
-  std::string out_;
+  std::string& out_;
   char buffer_[kChunk + 4];
   std::size_t used_ = 0;  // never more than sizeof buffer_
 };

@@ -49,44 +49,14 @@ char32_t CharacterOf(const Gb18030DecodeTable& table, std::string_view form) {
   return U'\uFFFD';
 }
 
-}  // namespace
-
-std::optional<std::string> Utf8ToGb18030(std::string_view utf8, std::string_view euroSignBytes) {
-  const Gb18030EncodeTable* table = SharedEncodeTable();
-  if (table == nullptr) return Utf8ToGb18030ThroughConverter(utf8, euroSignBytes);
-  ChunkedWriter out(utf8.size());
-  for (std::size_t at = 0; at < utf8.size();) {
-    if (ByteAt(utf8, at) < 0x80) {
-      const std::size_t runEnd = AsciiRunEnd(utf8, at);
-      out.Write(utf8.substr(at, runEnd - at));
-      at = runEnd;
-      continue;
-    }
-    const std::optional<Utf8Character> c = Utf8CharacterAt(utf8, at);
-    if (!c) {
-      out.Write(kGb18030ReplacementCharacter);  // one for each byte
-      ++at;
-      continue;
-    }
-    if (c->codePoint == kEuroSignCodePoint) {
-      out.Write(euroSignBytes);
-    } else {
-      WriteForm(*table, c->codePoint, out);
-    }
-    at += c->length;
-  }
-  return std::move(out).Take();
-}
-
-std::string Gb18030ToUtf8(std::string_view bytes, std::string_view loneByte80) {
-  const Gb18030DecodeTable* table = SharedDecodeTable();
-  if (table == nullptr) return Gb18030ToUtf8ThroughConverter(bytes, loneByte80);
-  ChunkedWriter out(bytes.size() * 3 / 2);
+void AppendAsUtf8(const Gb18030DecodeTable& table, std::string_view bytes,
+                  std::string_view loneByte80, std::string& out) {
+  ChunkedWriter writer(out);
   for (std::size_t at = 0; at < bytes.size();) {
     const std::uint8_t lead = ByteAt(bytes, at);
     if (lead < 0x80) {
       const std::size_t runEnd = AsciiRunEnd(bytes, at);
-      out.Write(bytes.substr(at, runEnd - at));
+      writer.Write(bytes.substr(at, runEnd - at));
       at = runEnd;
       continue;
     }
@@ -94,13 +64,61 @@ std::string Gb18030ToUtf8(std::string_view bytes, std::string_view loneByte80) {
     const std::string_view form = bytes.substr(at, sequence.length);
     at += sequence.length;
     if (!sequence.wellFormed) {
-      out.Write(lead == 0x80 ? loneByte80 : kReplacementCharacter);
+      writer.Write(lead == 0x80 ? loneByte80 : kReplacementCharacter);
       continue;
     }
-    char* room = out.Room();
-    out.Advance(WriteUtf8(CharacterOf(*table, form), room));
+    char* room = writer.Room();
+    writer.Advance(WriteUtf8(CharacterOf(table, form), room));
   }
-  return std::move(out).Take();
+}
+
+}  // namespace
+
+bool AppendUtf8AsGb18030(std::string_view utf8, std::string_view euroSignBytes, std::string& out) {
+  const Gb18030EncodeTable* table = SharedEncodeTable();
+  if (table == nullptr) {
+    const std::optional<std::string> bytes = Utf8ToGb18030ThroughConverter(utf8, euroSignBytes);
+    if (bytes) out += *bytes;
+    return bytes.has_value();
+  }
+  ChunkedWriter writer(out);
+  for (std::size_t at = 0; at < utf8.size();) {
+    if (ByteAt(utf8, at) < 0x80) {
+      const std::size_t runEnd = AsciiRunEnd(utf8, at);
+      writer.Write(utf8.substr(at, runEnd - at));
+      at = runEnd;
+      continue;
+    }
+    const std::optional<Utf8Character> c = Utf8CharacterAt(utf8, at);
+    if (!c) {
+      writer.Write(kGb18030ReplacementCharacter);  // one for each byte
+      ++at;
+      continue;
+    }
+    if (c->codePoint == kEuroSignCodePoint) {
+      writer.Write(euroSignBytes);
+    } else {
+      WriteForm(*table, c->codePoint, writer);
+    }
+    at += c->length;
+  }
+  return true;
+}
+
+std::optional<std::string> Utf8ToGb18030(std::string_view utf8, std::string_view euroSignBytes) {
+  std::string out;
+  out.reserve(utf8.size());
+  if (!AppendUtf8AsGb18030(utf8, euroSignBytes, out)) return std::nullopt;
+  return out;
+}
+
+std::string Gb18030ToUtf8(std::string_view bytes, std::string_view loneByte80) {
+  const Gb18030DecodeTable* table = SharedDecodeTable();
+  if (table == nullptr) return Gb18030ToUtf8ThroughConverter(bytes, loneByte80);
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2);
+  AppendAsUtf8(*table, bytes, loneByte80, out);
+  return out;
 }
 
 }  // namespace textcodec

@@ -22,6 +22,10 @@ inline constexpr std::string_view kGb18030EuroSign = "\xA2\xE3";
 std::optional<std::string> Utf8ToGb18030(std::string_view utf8,
                                          std::string_view euroSignBytes = kGb18030EuroSign);
 
+// As Utf8ToGb18030, appending to `out`; false (and `out` as it was) only
+// without a GB18030 converter.
+bool AppendUtf8AsGb18030(std::string_view utf8, std::string_view euroSignBytes, std::string& out);
+
 // Never fails: each sequence that is not valid GB18030 becomes U+FFFD, cut
 // the way the Encoding Standard's gb18030 decoder and ICU cut it, so an
 // ASCII byte after a bad lead byte survives and a sequence cut off by the end
