@@ -17,7 +17,7 @@ constexpr std::size_t kLongAsciiRun = 64;
 
 // The C library's GB18030 tables take some characters from a later revision
 // of the standard; the tool keeps the mapping its ciphertexts have always been
-// made with (GB18030-2005 as ICU has it), both ways. Without this table the C
+// made with (GB18030-2005 as ICU has it), both ways. Without these the C
 // library would write ten vertical forms, eight CJK characters and six
 // supplementary ones in other bytes, could not write twenty-four private-use
 // characters at all, would read their bytes as other characters or refuse
@@ -47,7 +47,7 @@ constexpr std::array<Mapping, 49> kOwnMappings = {{
     {0x241FE, "\x96\x35\xB6\x30"},
 }};
 
-// Cheap tests that rule most characters and sequences out of the table.
+// Cheap tests that rule most characters and sequences out of our own mappings.
 bool MayHaveOwnMapping(char32_t c) {
   return (c >= 0x9FB4 && c <= 0x9FBB) || (c >= 0xE78D && c <= 0xE864) ||
          (c >= 0xFE10 && c <= 0xFEFF) || (c >= 0x20087 && c <= 0x241FE);
@@ -81,7 +81,8 @@ std::size_t AsciiRunEnd(std::string_view bytes, std::size_t at) {
   return at;
 }
 
-// Converts a piece without a character of the table, each bad UTF-8 byte as U+FFFD.
+// Converts a piece without a character of our own mappings, each bad UTF-8
+// byte as U+FFFD.
 void EncodeThroughConverter(Iconv& cd, std::string_view utf8, std::string& out) {
   std::size_t at = 0;
   while (at < utf8.size()) {
@@ -145,7 +146,7 @@ std::optional<std::string> Utf8ToGb18030ThroughConverter(std::string_view utf8,
   std::size_t pieceStart = 0;
   std::size_t at = 0;
   while (at < utf8.size()) {
-    // Every character of the table, and "€", takes three or four bytes.
+    // Every character of our own mappings, and "€", takes three or four bytes.
     const std::optional<Utf8Character> c =
         ByteAt(utf8, at) >= 0xE0 ? Utf8CharacterAt(utf8, at) : std::nullopt;
     if (!c) {
