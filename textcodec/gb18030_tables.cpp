@@ -63,12 +63,15 @@ std::optional<char16_t> OneBmpCharacter(std::string_view text) {
   return static_cast<char16_t>(c->codePoint);
 }
 
+}  // namespace
+
 std::unique_ptr<Gb18030EncodeTable> MakeEncodeTable() {
   auto table = std::make_unique<Gb18030EncodeTable>();
   const bool made = ConvertEach(
       0x10000,
       [](std::size_t c, std::string& s) {
-        if (c >= 0x80 && !IsSurrogate(static_cast<char32_t>(c))) AppendUtf8(s, c);
+        if (c >= 0x80 && !IsSurrogate(static_cast<char32_t>(c)))
+          AppendUtf8(s, static_cast<char32_t>(c));
       },
       [](std::string_view s) { return Utf8ToGb18030ThroughConverter(s, kGb18030EuroSign); },
       [&](std::size_t c, std::string_view form) {
@@ -119,8 +122,6 @@ std::unique_ptr<Gb18030DecodeTable> MakeDecodeTable() {
           });
   return made ? std::move(table) : nullptr;
 }
-
-}  // namespace
 
 const Gb18030EncodeTable* SharedEncodeTable() {
   static const std::unique_ptr<const Gb18030EncodeTable> table = MakeEncodeTable();

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "textcodec/gb18030_sequence.h"
 
@@ -38,5 +39,10 @@ struct Gb18030DecodeTable {
 // converter path serves then. Safe to call from any thread.
 const Gb18030EncodeTable* SharedEncodeTable();
 const Gb18030DecodeTable* SharedDecodeTable();
+
+// A table made afresh, as the shared ones are made once (the benchmarks
+// time it); nullptr as above.
+std::unique_ptr<Gb18030EncodeTable> MakeEncodeTable();
+std::unique_ptr<Gb18030DecodeTable> MakeDecodeTable();
 
 }  // namespace textcodec
