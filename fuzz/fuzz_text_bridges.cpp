@@ -2,7 +2,8 @@
 // command line's text mode, its reading in pieces, and (when Qt is there)
 // the window's box text. No input may crash them; a valid text comes back
 // as it went in, each line break as LF; pieces convert as the whole does;
-// the decoder fed in pieces gives the whole text's bytes.
+// the decoder fed in pieces gives the whole text's bytes; the code page's
+// tables give what the converter path they are made from gives.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,8 @@
 #include "cli/piecewise_decoder.h"
 #include "cli/text_mode.h"
 #include "cli/text_pieces.h"
+#include "textcodec/gb18030.h"
+#include "textcodec/gb18030_converter.h"
 #include "textcodec/line_breaks.h"
 #include "textcodec/tool_text.h"
 
@@ -108,6 +111,19 @@ void CheckCommandLine(const std::string& input, std::size_t window) {
   Check(pieces == cipher::Base64DecodeLenient(text, [] {}));
 }
 
+// The input as UTF-8 (valid or not) and as GB18030 bytes, both ways of
+// writing "€" and of reading a lone 0x80.
+void CheckTables(const std::string& input) {
+  Check(textcodec::Utf8ToGb18030(input, "\x80") ==
+        textcodec::Utf8ToGb18030ThroughConverter(input, "\x80"));
+  Check(textcodec::Utf8ToGb18030(input) ==
+        textcodec::Utf8ToGb18030ThroughConverter(input, textcodec::kGb18030EuroSign));
+  Check(textcodec::Gb18030ToUtf8(input, "€") ==
+        textcodec::Gb18030ToUtf8ThroughConverter(input, "€"));
+  Check(textcodec::Gb18030ToUtf8(input) ==
+        textcodec::Gb18030ToUtf8ThroughConverter(input, textcodec::kReplacementCharacter));
+}
+
 #ifdef TEXTCRYPT_FUZZ_WINDOW_BRIDGE
 void CheckWindow(const std::string& input) {
   // Any UTF-16, lone surrogates included, gives bytes without a zero.
@@ -140,6 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t window = size == 0 ? 1 : 1 + data[0] % 64;
   const std::string input(reinterpret_cast<const char*>(data), size);
   CheckCommandLine(input, window);
+  CheckTables(input);
 #ifdef TEXTCRYPT_FUZZ_WINDOW_BRIDGE
   CheckWindow(input);
 #endif

@@ -1,283 +1,123 @@
 #include "textcodec/gb18030.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
-#include "textcodec/iconv.h"
+#include "textcodec/chunked_writer.h"
+#include "textcodec/gb18030_converter.h"
+#include "textcodec/gb18030_sequence.h"
+#include "textcodec/gb18030_tables.h"
+#include "textcodec/utf8.h"
 
 namespace textcodec {
 namespace {
-
-constexpr std::string_view kGb18030ReplacementCharacter = "\x84\x31\xA4\x37";
-constexpr char32_t kEuroSign = U'€';
-
-// ASCII runs at least this long skip the converter (see EncodePiece).
-constexpr std::size_t kLongAsciiRun = 64;
-
-// The C library's GB18030 tables take some characters from a later revision
-// of the standard; the tool keeps the mapping its ciphertexts have always been
-// made with (GB18030-2005 as ICU has it), both ways. Without this table the C
-// library would write ten vertical forms, eight CJK characters and six
-// supplementary ones in other bytes, could not write twenty-four private-use
-// characters at all, would read their bytes as other characters or refuse
-// them, and would drop U+FEFF as if it were a byte order mark.
-struct Mapping {
-  char32_t codePoint;
-  std::string_view bytes;
-};
-
-constexpr std::array<Mapping, 49> kOwnMappings = {{
-    {0x9FB4, "\x82\x35\x90\x37"},  {0x9FB5, "\x82\x35\x90\x38"},  {0x9FB6, "\x82\x35\x90\x39"},
-    {0x9FB7, "\x82\x35\x91\x30"},  {0x9FB8, "\x82\x35\x91\x31"},  {0x9FB9, "\x82\x35\x91\x32"},
-    {0x9FBA, "\x82\x35\x91\x33"},  {0x9FBB, "\x82\x35\x91\x34"},  {0xFE10, "\x84\x31\x82\x36"},
-    {0xFE11, "\x84\x31\x82\x37"},  {0xFE12, "\x84\x31\x82\x38"},  {0xFE13, "\x84\x31\x82\x39"},
-    {0xFE14, "\x84\x31\x83\x30"},  {0xFE15, "\x84\x31\x83\x31"},  {0xFE16, "\x84\x31\x83\x32"},
-    {0xFE17, "\x84\x31\x83\x33"},  {0xFE18, "\x84\x31\x83\x34"},  {0xFE19, "\x84\x31\x83\x35"},
-    {0xFEFF, "\x84\x31\x95\x33"},  {0xE78D, "\xA6\xD9"},          {0xE78E, "\xA6\xDA"},
-    {0xE78F, "\xA6\xDB"},          {0xE790, "\xA6\xDC"},          {0xE791, "\xA6\xDD"},
-    {0xE792, "\xA6\xDE"},          {0xE793, "\xA6\xDF"},          {0xE794, "\xA6\xEC"},
-    {0xE795, "\xA6\xED"},          {0xE796, "\xA6\xF3"},          {0xE816, "\xFE\x51"},
-    {0xE817, "\xFE\x52"},          {0xE818, "\xFE\x53"},          {0xE81E, "\xFE\x59"},
-    {0xE826, "\xFE\x61"},          {0xE82B, "\xFE\x66"},          {0xE82C, "\xFE\x67"},
-    {0xE831, "\xFE\x6C"},          {0xE832, "\xFE\x6D"},          {0xE83B, "\xFE\x76"},
-    {0xE843, "\xFE\x7E"},          {0xE854, "\xFE\x90"},          {0xE855, "\xFE\x91"},
-    {0xE864, "\xFE\xA0"},          {0x20087, "\x95\x32\x90\x31"}, {0x20089, "\x95\x32\x90\x33"},
-    {0x200CC, "\x95\x32\x97\x30"}, {0x215D7, "\x95\x36\xB9\x37"}, {0x2298F, "\x96\x30\xBA\x35"},
-    {0x241FE, "\x96\x35\xB6\x30"},
-}};
-
-// Cheap tests that rule most characters and sequences out of the table.
-bool MayHaveOwnMapping(char32_t c) {
-  return (c >= 0x9FB4 && c <= 0x9FBB) || (c >= 0xE78D && c <= 0xE864) ||
-         (c >= 0xFE10 && c <= 0xFEFF) || (c >= 0x20087 && c <= 0x241FE);
-}
-bool MayHaveOwnMapping(std::uint8_t lead) {
-  return lead == 0x82 || lead == 0x84 || lead == 0x95 || lead == 0x96 || lead == 0xA6 ||
-         lead == 0xFE;
-}
-
-const Mapping* OwnMappingOf(char32_t c) {
-  if (!MayHaveOwnMapping(c)) return nullptr;
-  const auto* m = std::find_if(kOwnMappings.begin(), kOwnMappings.end(),
-                               [&](const Mapping& m) { return m.codePoint == c; });
-  return m == kOwnMappings.end() ? nullptr : m;
-}
-
-const Mapping* OwnMappingOf(std::string_view sequence) {
-  if (!MayHaveOwnMapping(static_cast<std::uint8_t>(sequence[0]))) return nullptr;
-  const auto* m = std::find_if(kOwnMappings.begin(), kOwnMappings.end(),
-                               [&](const Mapping& m) { return m.bytes == sequence; });
-  return m == kOwnMappings.end() ? nullptr : m;
-}
 
 std::uint8_t ByteAt(std::string_view bytes, std::size_t i) {
   return static_cast<std::uint8_t>(bytes[i]);
 }
 
-// Where the bytes below 0x80 that begin at `at` end.
+// Where the bytes below 0x80 that begin at `at` end. ASCII is the same in
+// UTF-8 and GB18030, and such a byte is a character of its own in both.
 std::size_t AsciiRunEnd(std::string_view bytes, std::size_t at) {
   while (at < bytes.size() && ByteAt(bytes, at) < 0x80) ++at;
   return at;
 }
 
-bool IsLead(std::uint8_t b) {
-  return b >= 0x81 && b <= 0xFE;
-}
-bool IsDigit(std::uint8_t b) {
-  return b >= 0x30 && b <= 0x39;
-}
-bool IsTwoByteTrail(std::uint8_t b) {
-  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE);
-}
-
-struct Sequence {
-  std::size_t length;
-  bool wellFormed;
-};
-
-// The sequence that starts at `at`, cut the way the Encoding Standard's
-// gb18030 decoder cuts it: a broken sequence never takes an ASCII byte with
-// it, and one cut off by the end of the input is its lead byte alone.
-Sequence SequenceAt(std::string_view bytes, std::size_t at) {
-  const std::uint8_t lead = ByteAt(bytes, at);
-  if (lead < 0x80) return {1, true};
-  const std::size_t left = bytes.size() - at;
-  if (!IsLead(lead) || left < 2) return {1, false};
-  const std::uint8_t second = ByteAt(bytes, at + 1);
-  if (IsDigit(second)) {
-    if (left >= 4 && IsLead(ByteAt(bytes, at + 2)) && IsDigit(ByteAt(bytes, at + 3))) {
-      return {4, true};
-    }
-    return {1, false};
+void WriteForm(const Gb18030EncodeTable& table, char32_t c, ChunkedWriter& out) {
+  char* room = out.Room();
+  if (c >= 0x10000) {
+    WriteFourByteForm(kFirstSupplementaryForm + (c - 0x10000), room);
+    out.Advance(4);
+    return;
   }
-  if (IsTwoByteTrail(second)) return {2, true};
-  return {second < 0x80 ? std::size_t{1} : std::size_t{2}, false};
+  const std::array<char, 4>& form = table.forms[c];
+  std::memcpy(room, form.data(), 4);
+  out.Advance(IsGb18030Digit(static_cast<std::uint8_t>(form[1])) ? 4 : 2);
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+// The character a well-formed sequence of two or four bytes reads as.
+char32_t CharacterOf(const Gb18030DecodeTable& table, std::string_view form) {
+  if (form.size() == 2) {
+    return table.twoByte[Gb18030DecodeTable::TwoByteIndex(ByteAt(form, 0), ByteAt(form, 1))];
   }
-}
-
-// The code point of the three- or four-byte UTF-8 character at `at` and its
-// length, if one starts there.
-struct Character {
-  char32_t codePoint;
-  std::size_t length;
-};
-std::optional<Character> LongCharacterAt(std::string_view utf8, std::size_t at) {
-  const std::uint8_t lead = ByteAt(utf8, at);
-  const std::size_t length = lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
-  if (length == 0 || utf8.size() - at < length) return std::nullopt;
-  char32_t c = lead & (length == 3 ? 0x0F : 0x07);
-  for (std::size_t i = 1; i < length; ++i) {
-    const std::uint8_t b = ByteAt(utf8, at + i);
-    if ((b & 0xC0) != 0x80) return std::nullopt;
-    c = (c << 6) | (b & 0x3F);
+  const std::uint32_t index = FourByteFormIndex(form);
+  if (index < kFourByteBmpForms) return table.fourByte[index];
+  if (index - kFirstSupplementaryForm < 0x110000 - 0x10000) {  // wraps below the first
+    return 0x10000 + (index - kFirstSupplementaryForm);
   }
-  return Character{c, length};
+  return U'\uFFFD';
 }
 
-// Converts a piece without a character of the table, each bad UTF-8 byte as U+FFFD.
-void EncodeThroughConverter(Iconv& cd, std::string_view utf8, std::string& out) {
-  std::size_t at = 0;
-  while (at < utf8.size()) {
-    const Iconv::Stop stop = cd.Convert(utf8, at, out);
-    cd.Reset(out);
-    if (stop.failure == 0) break;
-    out += kGb18030ReplacementCharacter;
-    at = stop.at + 1;
-  }
-}
-
-// ASCII is the same in UTF-8 and GB18030, and in UTF-8 an ASCII byte is
-// always a character of its own: long ASCII runs (a ciphertext is nothing
-// else) are copied without the converter, which takes several times longer.
-// Short runs stay with their neighbours, since every call costs too.
-void EncodePiece(Iconv& cd, std::string_view utf8, std::string& out) {
-  std::size_t convertFrom = 0;
-  std::size_t at = 0;
-  while (at < utf8.size()) {
-    if (ByteAt(utf8, at) >= 0x80) {
-      ++at;
+void AppendAsUtf8(const Gb18030DecodeTable& table, std::string_view bytes,
+                  std::string_view loneByte80, std::string& out) {
+  ChunkedWriter writer(out);
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::uint8_t lead = ByteAt(bytes, at);
+    if (lead < 0x80) {
+      const std::size_t runEnd = AsciiRunEnd(bytes, at);
+      writer.Write(bytes.substr(at, runEnd - at));
+      at = runEnd;
       continue;
     }
-    const std::size_t runEnd = AsciiRunEnd(utf8, at);
-    if (runEnd - at >= kLongAsciiRun) {
-      EncodeThroughConverter(cd, utf8.substr(convertFrom, at - convertFrom), out);
-      out.append(utf8.substr(at, runEnd - at));
-      convertFrom = runEnd;
-    }
-    at = runEnd;
-  }
-  EncodeThroughConverter(cd, utf8.substr(convertFrom), out);
-}
-
-// Converts a run of whole sequences; one the converter cannot map (a
-// well-formed four-byte form beyond the last character) becomes U+FFFD.
-void DecodeRun(Iconv& cd, std::string_view run, std::string& out) {
-  std::size_t at = 0;
-  while (at < run.size()) {
-    if (!cd.valid()) {
-      out += kReplacementCharacter;
-      at += SequenceAt(run, at).length;
+    const Gb18030Sequence sequence = Gb18030SequenceAt(bytes, at);
+    const std::string_view form = bytes.substr(at, sequence.length);
+    at += sequence.length;
+    if (!sequence.wellFormed) {
+      writer.Write(lead == 0x80 ? loneByte80 : kReplacementCharacter);
       continue;
     }
-    const Iconv::Stop stop = cd.Convert(run, at, out);
-    cd.Reset(out);
-    if (stop.failure == 0) break;
-    out += kReplacementCharacter;
-    at = stop.at + SequenceAt(run, stop.at).length;
+    char* room = writer.Room();
+    writer.Advance(WriteUtf8(CharacterOf(table, form), room));
   }
 }
 
 }  // namespace
 
-std::optional<std::string> Utf8ToGb18030(std::string_view utf8, std::string_view euroSignBytes) {
-  Iconv cd(kGb18030, "UTF-8");
-  if (!cd.valid()) return std::nullopt;
-  std::string out;
-  out.reserve(utf8.size());
-  std::size_t pieceStart = 0;
-  std::size_t at = 0;
-  while (at < utf8.size()) {
-    // Every character of the table, and "€", takes three or four bytes.
-    const std::optional<Character> c =
-        ByteAt(utf8, at) >= 0xE0 ? LongCharacterAt(utf8, at) : std::nullopt;
+bool AppendUtf8AsGb18030(std::string_view utf8, std::string_view euroSignBytes, std::string& out) {
+  const Gb18030EncodeTable* table = SharedEncodeTable();
+  if (table == nullptr) {
+    const std::optional<std::string> bytes = Utf8ToGb18030ThroughConverter(utf8, euroSignBytes);
+    if (bytes) out += *bytes;
+    return bytes.has_value();
+  }
+  ChunkedWriter writer(out);
+  for (std::size_t at = 0; at < utf8.size();) {
+    if (ByteAt(utf8, at) < 0x80) {
+      const std::size_t runEnd = AsciiRunEnd(utf8, at);
+      writer.Write(utf8.substr(at, runEnd - at));
+      at = runEnd;
+      continue;
+    }
+    const std::optional<Utf8Character> c = Utf8CharacterAt(utf8, at);
     if (!c) {
+      writer.Write(kGb18030ReplacementCharacter);  // one for each byte
       ++at;
       continue;
     }
-    std::string_view bytes;
-    if (c->codePoint == kEuroSign) {
-      bytes = euroSignBytes;
-    } else if (const Mapping* own = OwnMappingOf(c->codePoint)) {
-      bytes = own->bytes;
+    if (c->codePoint == kEuroSignCodePoint) {
+      writer.Write(euroSignBytes);
     } else {
-      at += c->length;
-      continue;
+      WriteForm(*table, c->codePoint, writer);
     }
-    EncodePiece(cd, utf8.substr(pieceStart, at - pieceStart), out);
-    out += bytes;
     at += c->length;
-    pieceStart = at;
   }
-  EncodePiece(cd, utf8.substr(pieceStart), out);
+  return true;
+}
+
+std::optional<std::string> Utf8ToGb18030(std::string_view utf8, std::string_view euroSignBytes) {
+  std::string out;
+  out.reserve(utf8.size());
+  if (!AppendUtf8AsGb18030(utf8, euroSignBytes, out)) return std::nullopt;
   return out;
 }
 
 std::string Gb18030ToUtf8(std::string_view bytes, std::string_view loneByte80) {
-  Iconv cd("UTF-8", kGb18030);
+  const Gb18030DecodeTable* table = SharedDecodeTable();
+  if (table == nullptr) return Gb18030ToUtf8ThroughConverter(bytes, loneByte80);
   std::string out;
   out.reserve(bytes.size() * 3 / 2);
-  std::size_t runStart = 0;
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    const std::uint8_t lead = ByteAt(bytes, at);
-    if (lead < 0x80) {
-      // At a character's start a byte below 0x80 is ASCII, the same in
-      // UTF-8: a long run of them (a ciphertext) is copied without the
-      // converter, as in Utf8ToGb18030.
-      const std::size_t runEnd = AsciiRunEnd(bytes, at);
-      if (runEnd - at >= kLongAsciiRun) {
-        DecodeRun(cd, bytes.substr(runStart, at - runStart), out);
-        out.append(bytes.substr(at, runEnd - at));
-        runStart = runEnd;
-      }
-      at = runEnd;
-      continue;
-    }
-    const Sequence sequence = SequenceAt(bytes, at);
-    const Mapping* own =
-        sequence.wellFormed ? OwnMappingOf(bytes.substr(at, sequence.length)) : nullptr;
-    if (sequence.wellFormed && own == nullptr) {
-      at += sequence.length;
-      continue;
-    }
-    DecodeRun(cd, bytes.substr(runStart, at - runStart), out);
-    if (own != nullptr) {
-      AppendUtf8(out, own->codePoint);
-    } else {
-      out += lead == 0x80 ? loneByte80 : kReplacementCharacter;
-    }
-    at += sequence.length;
-    runStart = at;
-  }
-  DecodeRun(cd, bytes.substr(runStart), out);
+  AppendAsUtf8(*table, bytes, loneByte80, out);
   return out;
 }
 

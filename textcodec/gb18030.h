@@ -1,5 +1,7 @@
-// Plain GB18030 through the C library's iconv, both ways. The tool's own
-// rules (tool_text.h) are built on these.
+// GB18030 both ways, with the mapping the tool's ciphertexts have always been
+// made with: the C library's converter with our own mappings on top, through
+// tables made from it on first use (gb18030_tables.h). The tool's own rules
+// (tool_text.h) are built on these.
 #pragma once
 
 #include <optional>
@@ -19,6 +21,10 @@ inline constexpr std::string_view kGb18030EuroSign = "\xA2\xE3";
 // front ends never hand one over.
 std::optional<std::string> Utf8ToGb18030(std::string_view utf8,
                                          std::string_view euroSignBytes = kGb18030EuroSign);
+
+// As Utf8ToGb18030, appending to `out`; false (and `out` as it was) only
+// without a GB18030 converter.
+bool AppendUtf8AsGb18030(std::string_view utf8, std::string_view euroSignBytes, std::string& out);
 
 // Never fails: each sequence that is not valid GB18030 becomes U+FFFD, cut
 // the way the Encoding Standard's gb18030 decoder and ICU cut it, so an

@@ -12,7 +12,8 @@ namespace textcodec {
 // U+2029 PARAGRAPH SEPARATOR) becomes CR LF.
 std::string LineBreaksToCrLf(std::string_view utf8);
 
-// Every CR LF becomes LF; a lone CR or LF stays.
-std::string CrLfToLf(std::string_view utf8);
+// Every CR LF becomes LF; a lone CR or LF stays. Works in the string it is
+// given (pass a long text with std::move).
+std::string CrLfToLf(std::string utf8);
 
 }  // namespace textcodec

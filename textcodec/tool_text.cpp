@@ -1,5 +1,7 @@
 #include "textcodec/tool_text.h"
 
+#include <algorithm>
+
 #include "textcodec/gb18030.h"
 #include "textcodec/line_breaks.h"
 
@@ -18,6 +20,21 @@ std::string WithoutNuls(std::string_view text) {
   return out;
 }
 
+// A long text goes through the line-break and NUL rules a piece at a time,
+// so that no second copy of the whole text is made. A piece ends before a
+// byte that begins a character (or a broken one) and never after a CR or a
+// NUL, so that no line break (CR, NULs, LF reads as one) is cut in two.
+constexpr std::size_t kPiece = 1 << 16;
+
+std::size_t PieceEnd(std::string_view utf8, std::size_t at) {
+  std::size_t end = std::min(utf8.size(), at + kPiece);
+  while (end < utf8.size() &&
+         ((utf8[end] & 0xC0) == 0x80 || utf8[end - 1] == '\r' || utf8[end - 1] == '\0')) {
+    ++end;
+  }
+  return end;
+}
+
 }  // namespace
 
 std::optional<std::size_t> FindNul(std::string_view text) {
@@ -27,8 +44,18 @@ std::optional<std::size_t> FindNul(std::string_view text) {
 }
 
 std::optional<std::string> Utf8ToToolBytes(std::string_view utf8) {
-  return Utf8ToGb18030(LineBreaksToCrLf(FindNul(utf8) ? WithoutNuls(utf8) : std::string(utf8)),
-                       kCodePage936EuroSign);
+  std::string out;
+  out.reserve(utf8.size());
+  std::string piece;
+  std::size_t at = 0;
+  do {
+    const std::size_t end = PieceEnd(utf8, at);
+    const std::string_view text = utf8.substr(at, end - at);
+    piece = FindNul(text) ? LineBreaksToCrLf(WithoutNuls(text)) : LineBreaksToCrLf(text);
+    if (!AppendUtf8AsGb18030(piece, kCodePage936EuroSign, out)) return std::nullopt;
+    at = end;
+  } while (at < utf8.size());
+  return out;
 }
 
 std::string ToolBytesToUtf8(std::string_view bytes) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "textcodec/gb18030.h"
 #include "textcodec/line_breaks.h"
 #include "textcodec/tool_text.h"
 
@@ -92,6 +93,29 @@ TEST(ToolBytes, EveryCharacterComesBackUnchanged) {
   const auto bytes = Utf8ToToolBytes(utf8);
   ASSERT_TRUE(bytes);
   EXPECT_TRUE(ToolBytesToUtf8(*bytes) == utf8);  // too long to print
+}
+
+// A long text is converted a piece at a time: wherever a line break, a NUL
+// between CR and LF, a character or a broken byte falls near a piece's end,
+// the bytes are those of the whole text converted at once.
+TEST(ToolBytes, LongTextsConvertAsAWhole) {
+  using std::literals::operator""sv;
+  const std::string_view awkward[] = {"\r\n"sv, "\r\0\n"sv,     "\r\0\0\r"sv, "\u2028"sv,  "€"sv,
+                                      "你"sv,   "\U0001F600"sv, "\xE4\xBD"sv, "\x80\x80"sv};
+  for (std::size_t size : {std::size_t{1} << 16, std::size_t{3} << 16}) {
+    for (const std::string_view piece : awkward) {
+      for (std::size_t at = size - 6; at <= size + 2; ++at) {
+        std::string text(at, 'a');
+        (text += piece) += "b\n";
+        std::string whole = text;
+        std::erase(whole, '\0');
+        const auto bytes = Utf8ToToolBytes(text);
+        ASSERT_TRUE(bytes);
+        ASSERT_TRUE(*bytes == *Utf8ToGb18030(LineBreaksToCrLf(whole), "\x80"))
+            << ::testing::PrintToString(piece) << " at " << at;
+      }
+    }
+  }
 }
 
 TEST(ToolBytes, NulIsFoundWhereItIs) {
