@@ -12,9 +12,6 @@
 namespace textcodec {
 namespace {
 
-// ASCII runs at least this long skip the converter (see EncodePiece).
-constexpr std::size_t kLongAsciiRun = 64;
-
 // The C library's GB18030 tables take some characters from a later revision
 // of the standard; the tool keeps the mapping its ciphertexts have always been
 // made with (GB18030-2005 as ICU has it), both ways. Without these the C
@@ -75,12 +72,6 @@ std::uint8_t ByteAt(std::string_view bytes, std::size_t i) {
   return static_cast<std::uint8_t>(bytes[i]);
 }
 
-// Where the bytes below 0x80 that begin at `at` end.
-std::size_t AsciiRunEnd(std::string_view bytes, std::size_t at) {
-  while (at < bytes.size() && ByteAt(bytes, at) < 0x80) ++at;
-  return at;
-}
-
 // Converts a piece without a character of our own mappings, each bad UTF-8
 // byte as U+FFFD.
 void EncodeThroughConverter(Iconv& cd, std::string_view utf8, std::string& out) {
@@ -94,36 +85,19 @@ void EncodeThroughConverter(Iconv& cd, std::string_view utf8, std::string& out) 
   }
 }
 
-// ASCII is the same in UTF-8 and GB18030, and in UTF-8 an ASCII byte is
-// always a character of its own: long ASCII runs (a ciphertext is nothing
-// else) are copied without the converter, which takes several times longer.
-// Short runs stay with their neighbours, since every call costs too.
-void EncodePiece(Iconv& cd, std::string_view utf8, std::string& out) {
-  std::size_t convertFrom = 0;
-  std::size_t at = 0;
-  while (at < utf8.size()) {
-    if (ByteAt(utf8, at) >= 0x80) {
-      ++at;
-      continue;
-    }
-    const std::size_t runEnd = AsciiRunEnd(utf8, at);
-    if (runEnd - at >= kLongAsciiRun) {
-      EncodeThroughConverter(cd, utf8.substr(convertFrom, at - convertFrom), out);
-      out.append(utf8.substr(at, runEnd - at));
-      convertFrom = runEnd;
-    }
-    at = runEnd;
-  }
-  EncodeThroughConverter(cd, utf8.substr(convertFrom), out);
-}
-
 // Converts a run of whole sequences; one the converter cannot map (a
 // well-formed four-byte form beyond the last character) becomes U+FFFD.
 void DecodeRun(Iconv& cd, std::string_view run, std::string& out) {
   std::size_t at = 0;
   while (at < run.size()) {
     if (!cd.valid()) {
-      out += kReplacementCharacter;
+      // ASCII needs no converter.
+      const std::uint8_t lead = ByteAt(run, at);
+      if (lead < 0x80) {
+        out += static_cast<char>(lead);
+      } else {
+        out += kReplacementCharacter;
+      }
       at += Gb18030SequenceAt(run, at).length;
       continue;
     }
@@ -162,12 +136,12 @@ std::optional<std::string> Utf8ToGb18030ThroughConverter(std::string_view utf8,
       at += c->length;
       continue;
     }
-    EncodePiece(cd, utf8.substr(pieceStart, at - pieceStart), out);
+    EncodeThroughConverter(cd, utf8.substr(pieceStart, at - pieceStart), out);
     out += bytes;
     at += c->length;
     pieceStart = at;
   }
-  EncodePiece(cd, utf8.substr(pieceStart), out);
+  EncodeThroughConverter(cd, utf8.substr(pieceStart), out);
   return out;
 }
 
@@ -179,19 +153,6 @@ std::string Gb18030ToUtf8ThroughConverter(std::string_view bytes, std::string_vi
   std::size_t at = 0;
   while (at < bytes.size()) {
     const std::uint8_t lead = ByteAt(bytes, at);
-    if (lead < 0x80) {
-      // At a character's start a byte below 0x80 is ASCII, the same in
-      // UTF-8: a long run of them (a ciphertext) is copied without the
-      // converter, as in Utf8ToGb18030.
-      const std::size_t runEnd = AsciiRunEnd(bytes, at);
-      if (runEnd - at >= kLongAsciiRun) {
-        DecodeRun(cd, bytes.substr(runStart, at - runStart), out);
-        out.append(bytes.substr(at, runEnd - at));
-        runStart = runEnd;
-      }
-      at = runEnd;
-      continue;
-    }
     const Gb18030Sequence sequence = Gb18030SequenceAt(bytes, at);
     const Mapping* own =
         sequence.wellFormed ? OwnMappingOf(bytes.substr(at, sequence.length)) : nullptr;

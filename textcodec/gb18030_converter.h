@@ -13,7 +13,7 @@ namespace textcodec {
 
 // As Utf8ToGb18030 and Gb18030ToUtf8 (gb18030.h). Without a GB18030
 // converter the first fails (nullopt) and the second turns every sequence
-// but long ASCII runs and our own mappings into U+FFFD.
+// but ASCII and our own mappings into U+FFFD.
 std::optional<std::string> Utf8ToGb18030ThroughConverter(std::string_view utf8,
                                                          std::string_view euroSignBytes);
 std::string Gb18030ToUtf8ThroughConverter(std::string_view bytes, std::string_view loneByte80);
