@@ -13,10 +13,6 @@
 namespace textcodec {
 namespace {
 
-std::uint8_t ByteAt(std::string_view bytes, std::size_t i) {
-  return static_cast<std::uint8_t>(bytes[i]);
-}
-
 // Where the bytes below 0x80 that begin at `at` end. ASCII is the same in
 // UTF-8 and GB18030, and such a byte is a character of its own in both.
 std::size_t AsciiRunEnd(std::string_view bytes, std::size_t at) {

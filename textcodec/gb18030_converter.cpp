@@ -68,10 +68,6 @@ const Mapping* OwnMappingOf(std::string_view sequence) {
   return m == kOwnMappings.end() ? nullptr : m;
 }
 
-std::uint8_t ByteAt(std::string_view bytes, std::size_t i) {
-  return static_cast<std::uint8_t>(bytes[i]);
-}
-
 // Converts a piece without a character of our own mappings, each bad UTF-8
 // byte as U+FFFD.
 void EncodeThroughConverter(Iconv& cd, std::string_view utf8, std::string& out) {

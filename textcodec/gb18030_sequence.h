@@ -12,6 +12,11 @@ namespace textcodec {
 inline constexpr std::string_view kGb18030ReplacementCharacter = "\x84\x31\xA4\x37";
 inline constexpr char32_t kEuroSignCodePoint = U'€';
 
+// A byte of the text as the value the rules below compare.
+inline std::uint8_t ByteAt(std::string_view bytes, std::size_t i) {
+  return static_cast<std::uint8_t>(bytes[i]);
+}
+
 inline bool IsGb18030Lead(std::uint8_t b) {
   return b >= 0x81 && b <= 0xFE;
 }
@@ -31,7 +36,7 @@ struct Gb18030Sequence {
 // gb18030 decoder cuts it: a broken sequence never takes an ASCII byte with
 // it, and one cut off by the end of the input is its lead byte alone.
 inline Gb18030Sequence Gb18030SequenceAt(std::string_view bytes, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[at + i]); };
+  const auto byte = [&](std::size_t i) { return ByteAt(bytes, at + i); };
   const std::uint8_t lead = byte(0);
   if (lead < 0x80) return {1, true};
   const std::size_t left = bytes.size() - at;
